@@ -1,0 +1,65 @@
+// The program's entry: splash for two seconds, then the main window and every dialog.
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QScreen>
+#include <QTimer>
+
+#include <memory>
+
+#include "core/CatalogState.h"
+#include "platform/Cp1251.h"
+#include "platform/Dialogs.h"
+#include "settings/uOptionsForm.h"
+#include "ui/uAboutForm.h"
+#include "ui/uAddForm.h"
+#include "ui/uEditForm.h"
+#include "ui/uMain.h"
+#include "ui/uNameNewForm.h"
+#include "ui/uSearchForm.h"
+#include "ui/uSearchTypeForm.h"
+#include "ui/uSearchYearForm.h"
+#include "ui/uSplash.h"
+
+using namespace kitrova;
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(platform::kApplicationTitle);
+
+  const auto programFolder = platform::PathFromQString(QCoreApplication::applicationDirPath());
+  core::CatalogState state(programFolder);
+  platform::QtDialogs dialogs;
+
+  auto splash = std::make_unique<ui::TForm1>(programFolder, dialogs);
+  splash->show();
+  splash->repaint();
+  QApplication::processEvents();
+  // Wait in the event loop (not spinning) until the splash timer has switched itself off.
+  if (splash->Timer1->isActive()) {
+    QEventLoop wait;
+    QObject::connect(splash->Timer1, &QTimer::timeout, &wait, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    wait.exec();
+  }
+
+  const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size()
+                                                         : QSize(1024, 768);
+  ui::TMainForm mainForm(state, dialogs, screen);
+  ui::TAddForm addForm(programFolder, dialogs);
+  ui::TAboutForm aboutForm(programFolder, dialogs);
+  ui::TSearchForm searchForm(dialogs);
+  settings::TOptionsForm optionsForm(programFolder, dialogs);
+  ui::TEditForm editForm(programFolder, dialogs);
+  ui::TNameNewBaseForm nameNewBaseForm;
+  ui::TSearchTypeForm searchTypeForm(dialogs);
+  ui::TSearchYearForm searchYearForm(dialogs);
+  mainForm.SetDialogs({&addForm, &aboutForm, &searchForm, &optionsForm, &editForm,
+                       &nameNewBaseForm, &searchTypeForm, &searchYearForm});
+
+  splash->hide();
+  splash.reset();
+
+  mainForm.show();
+  return app.exec();
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The one exception type of the core: a failed file operation or a refused capacity.
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+namespace kitrova::core {
+
+class CatalogError : public std::runtime_error {
+ public:
+  // `message` is UTF-8 text for the user: the platform's own text for the error, with the path.
+  CatalogError(const std::string& message, std::filesystem::path path, std::error_code code = {})
+      : std::runtime_error(message), path_(std::move(path)), code_(code) {}
+
+  // Builds the usual message "<platform text>: <path>" from an error code.
+  static CatalogError FromCode(std::error_code code, const std::filesystem::path& path);
+
+  const std::filesystem::path& path() const noexcept { return path_; }
+  std::error_code code() const noexcept { return code_; }
+
+ private:
+  std::filesystem::path path_;
+  std::error_code code_;
+};
+
+}  // namespace kitrova::core

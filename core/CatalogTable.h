@@ -1,0 +1,48 @@
+#pragma once
+// The catalog in memory: one block of 20000 records allocated once for the whole run.
+// Positions 1..10000 hold the catalog, 10001..20000 are the scratch table of the delete
+// command. All access is 1-based and checked, so nothing writes past the storage.
+
+#include <cstdint>
+#include <memory>
+
+#include "core/DistroRecord.h"
+
+namespace kitrova::core {
+
+inline constexpr std::int32_t kCatalogCapacity = 10000;
+inline constexpr std::int32_t kStorageCapacity = 2 * kCatalogCapacity;
+
+class CatalogTable {
+ public:
+  CatalogTable();
+  CatalogTable(const CatalogTable&) = delete;
+  CatalogTable& operator=(const CatalogTable&) = delete;
+
+  std::int32_t count() const noexcept { return count_; }
+  bool full() const noexcept { return count_ >= kCatalogCapacity; }
+  // 0..kCatalogCapacity; anything else throws std::out_of_range.
+  void setCount(std::int32_t count);
+  void clear() noexcept { count_ = 0; }
+
+  // Catalog position 1..kCatalogCapacity (not limited to count: the delete command and
+  // loading write the position before the count grows). Throws std::out_of_range.
+  DistroRecord& at(std::int32_t position);
+  const DistroRecord& at(std::int32_t position) const;
+  // Scratch position 1..kCatalogCapacity. Throws std::out_of_range.
+  DistroRecord& scratch(std::int32_t position);
+
+  // Copies `record` to position count + 1 and grows the count. A full table is refused
+  // with CatalogError and stays as it was.
+  void append(const DistroRecord& record);
+
+  // Positions 1..count as a contiguous array (index 0 is position 1).
+  DistroRecord* records() noexcept { return storage_.get(); }
+  const DistroRecord* records() const noexcept { return storage_.get(); }
+
+ private:
+  std::unique_ptr<DistroRecord[]> storage_;
+  std::int32_t count_ = 0;
+};
+
+}  // namespace kitrova::core

@@ -1,0 +1,60 @@
+#pragma once
+// Every message box, folder chooser, file dialog and the shell's "open" action goes through
+// this interface. The program uses QtDialogs; tests hand in a scripted stand-in that
+// answers and records every request.
+
+#include <QString>
+
+#include <exception>
+
+class QWidget;
+
+namespace kitrova::platform {
+
+enum class MessageKind { Information, Error, Confirmation, Plain };
+enum class MessageButtons { Ok, Yes, YesNo };
+// Closed: the box was dismissed by its close box or Esc without a button.
+enum class MessageAnswer { Ok, Yes, No, Closed };
+
+struct FileDialogOptions {
+  // Windows-style filter "description|pattern;pattern", e.g. "Файлы баз дистрибутивов|*.krv".
+  QString filter;
+  QString defaultSuffix;  // without the dot; empty for none
+  QString initialFolder;  // empty: the platform's default folder
+  QString initialFile;    // file name offered in the name field; may be empty
+};
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // The caption is always the application title "Kitrova".
+  virtual MessageAnswer message(QWidget* parent, MessageKind kind, const QString& text,
+                                MessageButtons buttons) = 0;
+  // A folder chooser limited to file-system folders; the native path or "" on cancel.
+  virtual QString chooseFolder(QWidget* parent, const QString& title) = 0;
+  // The open dialog for one file (which need not exist); full native path or "" on cancel.
+  virtual QString openFile(QWidget* parent, const FileDialogOptions& options) = 0;
+  // The system's "open" action on a local file. The result is not reported.
+  virtual void openWithShell(const QString& path) = 0;
+};
+
+class QtDialogs final : public Dialogs {
+ public:
+  MessageAnswer message(QWidget* parent, MessageKind kind, const QString& text,
+                        MessageButtons buttons) override;
+  QString chooseFolder(QWidget* parent, const QString& title) override;
+  QString openFile(QWidget* parent, const FileDialogOptions& options) override;
+  void openWithShell(const QString& path) override;
+};
+
+inline const QString kApplicationTitle = QStringLiteral("Kitrova");
+
+// "desc|*.a;*.b" -> "desc (*.a *.b)" as Qt's dialogs want it.
+QString QtFilterFromWindows(const QString& filter);
+
+// Shows a failed operation's text in the standard error box (error kind, one OK button).
+void ShowErrorText(Dialogs& dialogs, QWidget* parent, const QString& text);
+// The same for an exception's what(), read as UTF-8.
+void ShowException(Dialogs& dialogs, QWidget* parent, const std::exception& error);
+
+}  // namespace kitrova::platform
