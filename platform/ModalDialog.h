@@ -17,6 +17,9 @@ class ModalDialog : public QDialog {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
+
+ private:
+  bool centred_ = false;
 };
 
 }  // namespace kitrova::platform

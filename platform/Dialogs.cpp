@@ -1,0 +1,117 @@
+#include "platform/Dialogs.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+#include <QUrl>
+
+namespace kitrova::platform {
+
+namespace {
+
+QMessageBox::Icon IconFor(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Information:
+      return QMessageBox::Information;
+    case MessageKind::Error:
+      return QMessageBox::Critical;
+    case MessageKind::Confirmation:
+      return QMessageBox::Question;
+    case MessageKind::Plain:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+MessageAnswer QtDialogs::message(QWidget* parent, MessageKind kind, const QString& text,
+                                 MessageButtons buttons) {
+  QMessageBox box(parent);
+  box.setWindowTitle(kApplicationTitle);
+  box.setIcon(IconFor(kind));
+  box.setText(text);
+  box.setTextFormat(Qt::PlainText);
+
+  QPushButton* ok = nullptr;
+  QPushButton* yes = nullptr;
+  QPushButton* no = nullptr;
+  switch (buttons) {
+    case MessageButtons::Ok:
+      ok = box.addButton(QMessageBox::Ok);
+      box.setDefaultButton(ok);
+      break;
+    case MessageButtons::Yes:
+      yes = box.addButton(QMessageBox::Yes);
+      box.setDefaultButton(yes);
+      break;
+    case MessageButtons::YesNo:
+      yes = box.addButton(QMessageBox::Yes);
+      no = box.addButton(QMessageBox::No);
+      box.setDefaultButton(yes);
+      // Esc and the close box must decline, never confirm.
+      box.setEscapeButton(no);
+      break;
+  }
+  box.exec();
+
+  const auto* clicked = box.clickedButton();
+  if (no != nullptr && (clicked == no || clicked == nullptr)) return MessageAnswer::No;
+  if (clicked != nullptr && clicked == ok) return MessageAnswer::Ok;
+  if (clicked != nullptr && clicked == yes) return MessageAnswer::Yes;
+  return MessageAnswer::Closed;
+}
+
+QString QtDialogs::chooseFolder(QWidget* parent, const QString& title) {
+  const QString folder =
+      QFileDialog::getExistingDirectory(parent, title, QString(), QFileDialog::ShowDirsOnly);
+  return QDir::toNativeSeparators(folder);
+}
+
+QString QtDialogs::openFile(QWidget* parent, const FileDialogOptions& options) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (!options.filter.isEmpty()) dialog.setNameFilter(QtFilterFromWindows(options.filter));
+  dialog.setDefaultSuffix(options.defaultSuffix);
+  if (!options.initialFolder.isEmpty()) dialog.setDirectory(options.initialFolder);
+  if (!options.initialFile.isEmpty()) dialog.selectFile(options.initialFile);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return {};
+  return QDir::toNativeSeparators(files.front());
+}
+
+void QtDialogs::openWithShell(const QString& path) {
+  // The system's "open" action, never a command line built from the path.
+  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString QtFilterFromWindows(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& p : patterns) p = p.trimmed();
+    filters.append(parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                   QLatin1Char(')'));
+  }
+  // A lone description without a pattern still names something the user can pick.
+  if (parts.size() % 2 == 1 && !parts.back().isEmpty()) {
+    filters.append(parts.back() + QStringLiteral(" (*)"));
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+void ShowErrorText(Dialogs& dialogs, QWidget* parent, const QString& text) {
+  dialogs.message(parent, MessageKind::Error, text, MessageButtons::Ok);
+}
+
+void ShowException(Dialogs& dialogs, QWidget* parent, const std::exception& error) {
+  ShowErrorText(dialogs, parent, QString::fromUtf8(error.what()));
+}
+
+}  // namespace kitrova::platform
