@@ -15,12 +15,18 @@ void DistroField::assign(std::string_view value) {
 
 const DistroField& FieldOf(const DistroRecord& record, RecordField field) {
   switch (field) {
-    case RecordField::Name: return record.Name;
-    case RecordField::Type: return record.Type;
-    case RecordField::License: return record.License;
-    case RecordField::Year: return record.Year;
-    case RecordField::Comment: return record.Comment;
-    case RecordField::Path: return record.Path;
+    case RecordField::Name:
+      return record.Name;
+    case RecordField::Type:
+      return record.Type;
+    case RecordField::License:
+      return record.License;
+    case RecordField::Year:
+      return record.Year;
+    case RecordField::Comment:
+      return record.Comment;
+    case RecordField::Path:
+      return record.Path;
   }
   return record.Name;
 }

@@ -1,0 +1,56 @@
+#include "core/CatalogTable.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "core/CatalogError.h"
+
+namespace kitrova::core {
+
+namespace {
+
+void CheckPosition(std::int32_t position, const char* what) {
+  if (position < 1 || position > kCatalogCapacity) {
+    throw std::out_of_range(std::string(what) + " position " + std::to_string(position) +
+                            " outside 1.." + std::to_string(kCatalogCapacity));
+  }
+}
+
+}  // namespace
+
+// Value-initialised once: a fresh table reads as zero bytes everywhere.
+CatalogTable::CatalogTable() : storage_(new DistroRecord[kStorageCapacity]()) {}
+
+void CatalogTable::setCount(std::int32_t count) {
+  if (count < 0 || count > kCatalogCapacity) {
+    throw std::out_of_range("record count " + std::to_string(count) + " outside 0.." +
+                            std::to_string(kCatalogCapacity));
+  }
+  count_ = count;
+}
+
+DistroRecord& CatalogTable::at(std::int32_t position) {
+  CheckPosition(position, "catalog");
+  return storage_[position - 1];
+}
+
+const DistroRecord& CatalogTable::at(std::int32_t position) const {
+  CheckPosition(position, "catalog");
+  return storage_[position - 1];
+}
+
+DistroRecord& CatalogTable::scratch(std::int32_t position) {
+  CheckPosition(position, "scratch");
+  return storage_[kCatalogCapacity + position - 1];
+}
+
+void CatalogTable::append(const DistroRecord& record) {
+  if (full()) {
+    throw CatalogError("В базе уже 10000 записей — больше добавить нельзя.", {},
+                       std::make_error_code(std::errc::no_space_on_device));
+  }
+  storage_[count_] = record;
+  ++count_;
+}
+
+}  // namespace kitrova::core

@@ -1,0 +1,171 @@
+#include "core/Sort.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <numeric>
+#include <vector>
+
+#include "core/UpperCase.h"
+
+namespace kitrova::core {
+
+std::string SortKey(const DistroRecord& record, RecordField field) {
+  return UpperCaseCp1251(FieldOf(record, field).view());
+}
+
+namespace {
+
+// Byte order of the upper-cased texts, unsigned; a prefix is the smaller. Upper-cases on
+// the fly so that the reference sort needs no allocation per comparison.
+bool KeyLess(const DistroField& a, const DistroField& b) {
+  const auto& upper = UpperTable();
+  const std::size_t n = std::min<std::size_t>(a.length, b.length);
+  for (std::size_t k = 0; k < n; ++k) {
+    const unsigned char x = upper[static_cast<unsigned char>(a.text[k])];
+    const unsigned char y = upper[static_cast<unsigned char>(b.text[k])];
+    if (x != y) return x < y;
+  }
+  return a.length < b.length;
+}
+
+// Upper-cased keys of positions 1..n, computed once, stored side by side.
+struct KeyBlock {
+  std::vector<unsigned char> bytes;  // n * kFieldTextSize
+  std::vector<std::uint8_t> lengths;
+
+  KeyBlock(const DistroRecord* records, std::size_t n, RecordField field)
+      : bytes(n * kFieldTextSize), lengths(n) {
+    const auto& upper = UpperTable();
+    for (std::size_t i = 0; i < n; ++i) {
+      const DistroField& f = FieldOf(records[i], field);
+      unsigned char* out = &bytes[i * kFieldTextSize];
+      for (std::size_t k = 0; k < f.length; ++k)
+        out[k] = upper[static_cast<unsigned char>(f.text[k])];
+      lengths[i] = f.length;
+    }
+  }
+
+  int compare(std::size_t i, std::size_t j) const {
+    const std::size_t n = std::min(lengths[i], lengths[j]);
+    const int c =
+        n == 0 ? 0 : std::memcmp(&bytes[i * kFieldTextSize], &bytes[j * kFieldTextSize], n);
+    if (c != 0) return c;
+    return static_cast<int>(lengths[i]) - static_cast<int>(lengths[j]);
+  }
+};
+
+// Dense ranks: equal keys get the same rank, a smaller key a smaller rank.
+std::vector<std::uint32_t> RankKeys(const KeyBlock& keys, std::size_t n) {
+  std::vector<std::uint32_t> order(n);
+  std::iota(order.begin(), order.end(), 0u);
+  std::sort(order.begin(), order.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return keys.compare(a, b) < 0; });
+  std::vector<std::uint32_t> rank(n);
+  std::uint32_t r = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    if (k > 0 && keys.compare(order[k - 1], order[k]) != 0) ++r;
+    rank[order[k]] = r;
+  }
+  return rank;
+}
+
+// Replays the selection sort on indices. Step i picks the lowest position holding the
+// smallest key among positions i..n-1 and swaps it with i. A min segment tree over
+// positions, each leaf holding (rank, position) packed into one number, finds that pick
+// in O(log n). Returns arrangement[k] = original index of the record that ends at k.
+std::vector<std::uint32_t> ReplaySelection(const std::vector<std::uint32_t>& rank) {
+  const std::size_t n = rank.size();
+  std::vector<std::uint32_t> arrangement(n);
+  std::iota(arrangement.begin(), arrangement.end(), 0u);
+  if (n < 2) return arrangement;
+
+  constexpr std::uint64_t kRemoved = std::numeric_limits<std::uint64_t>::max();
+  auto leafValue = [&](std::size_t position) {
+    return (static_cast<std::uint64_t>(rank[arrangement[position]]) << 32) | position;
+  };
+  std::size_t size = 1;
+  while (size < n) size <<= 1;
+  std::vector<std::uint64_t> tree(2 * size, kRemoved);
+  for (std::size_t p = 0; p < n; ++p) tree[size + p] = leafValue(p);
+  for (std::size_t node = size - 1; node >= 1; --node) {
+    tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
+  }
+  auto set = [&](std::size_t position, std::uint64_t value) {
+    std::size_t node = size + position;
+    tree[node] = value;
+    for (node >>= 1; node >= 1; node >>= 1) {
+      tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
+    }
+  };
+
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    // Positions before i are already removed, so the root is the pick among i..n-1.
+    const std::size_t m = static_cast<std::size_t>(tree[1] & 0xFFFFFFFFu);
+    std::swap(arrangement[i], arrangement[m]);
+    set(i, kRemoved);
+    if (m != i) set(m, leafValue(m));
+  }
+  return arrangement;
+}
+
+// Puts record arrangement[k] at position k, following each cycle so that every record
+// moves once, as a whole image, through one record of room.
+void ApplyArrangement(DistroRecord* records, const std::vector<std::uint32_t>& arrangement) {
+  const std::size_t n = arrangement.size();
+  std::vector<bool> placed(n, false);
+  DistroRecord held;
+  for (std::size_t start = 0; start < n; ++start) {
+    if (placed[start] || arrangement[start] == start) continue;
+    std::memcpy(&held, &records[start], sizeof(DistroRecord));
+    std::size_t k = start;
+    while (arrangement[k] != start) {
+      std::memcpy(&records[k], &records[arrangement[k]], sizeof(DistroRecord));
+      placed[k] = true;
+      k = arrangement[k];
+    }
+    std::memcpy(&records[k], &held, sizeof(DistroRecord));
+    placed[k] = true;
+  }
+}
+
+}  // namespace
+
+void SortByField(CatalogTable& table, RecordField field) {
+  const std::size_t n = static_cast<std::size_t>(table.count());
+  if (n < 2) return;
+  DistroRecord* records = table.records();
+  const KeyBlock keys(records, n, field);
+  ApplyArrangement(records, ReplaySelection(RankKeys(keys, n)));
+}
+
+void SortByName(CatalogTable& table) {
+  SortByField(table, RecordField::Name);
+}
+void SortByType(CatalogTable& table) {
+  SortByField(table, RecordField::Type);
+}
+void SortByLicense(CatalogTable& table) {
+  SortByField(table, RecordField::License);
+}
+void SortByYear(CatalogTable& table) {
+  SortByField(table, RecordField::Year);
+}
+void SortByComment(CatalogTable& table) {
+  SortByField(table, RecordField::Comment);
+}
+
+void SelectionSortByField(CatalogTable& table, RecordField field) {
+  const std::int32_t n = table.count();
+  if (n < 2) return;
+  for (std::int32_t i = 1; i <= n - 1; ++i) {
+    std::int32_t m = i;
+    for (std::int32_t j = i + 1; j <= n; ++j) {
+      if (KeyLess(FieldOf(table.at(j), field), FieldOf(table.at(m), field))) m = j;
+    }
+    if (m != i) std::swap(table.at(i), table.at(m));
+  }
+}
+
+}  // namespace kitrova::core
