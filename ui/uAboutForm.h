@@ -25,6 +25,10 @@ class TAboutForm : public TForm1 {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Every label and the picture pass their left clicks to the handlers above.
+  void WatchClicks();
 };
 
 }  // namespace kitrova::ui
