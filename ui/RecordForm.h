@@ -31,13 +31,14 @@ class YearMaskEdit : public QLineEdit {
 struct RecordFormLook {
   QString caption;
   QString addButtonCaption;
-  int fieldWidth;        // NameEdit, TypeComboBox, LicenseComboBox, CommentMemo
-  int pathButtonWidth;   // PathButton
-  int buttonWidth;       // ClearButton, AddButton, CancelButton
-  bool runsFormCreate;   // only the add dialog has a creation step
+  int fieldWidth;       // NameEdit, TypeComboBox, LicenseComboBox, CommentMemo
+  int pathButtonWidth;  // PathButton
+  int buttonWidth;      // ClearButton, AddButton, CancelButton
+  bool runsFormCreate;  // only the add dialog has a creation step
 };
 
-// The six texts in their read-back form.
+// The six texts in their read-back form. The comment's line breaks are CR LF, as a catalog
+// file holds them.
 struct RecordTexts {
   QString name, type, license, year, comment, path;
 };
@@ -45,6 +46,10 @@ struct RecordTexts {
 inline const QString kFillAllFieldsText = QStringLiteral("Заполните все поля!");
 inline const QString kDistroFileFilter =
     QStringLiteral("Файлы дистрибутивов|*.exe;*.msi;*.zip;*.rar");
+
+// The two looks; their differences are all in RecordFormLook.
+RecordFormLook AddFormLook();
+RecordFormLook EditFormLook();
 
 class RecordForm : public platform::ModalDialog {
   Q_OBJECT
@@ -79,6 +84,8 @@ class RecordForm : public platform::ModalDialog {
   void EmptyFields();
   // The caption of the first field whose text Windows-1251 cannot hold, or "".
   QString FirstUnencodableField() const;
+  // The refusal naming that field and its first such character, or "" when all can be stored.
+  QString UnencodableMessage() const;
 
  public slots:
   void PathButtonClick();

@@ -1,10 +1,180 @@
+#include <QString>
+
+#include <exception>
+#include <optional>
+
+#include "core/CatalogError.h"
+#include "core/CatalogFile.h"
+#include "core/Sort.h"
+#include "platform/Cp1251.h"
+#include "ui/RecordCommands.h"
+#include "ui/StringGrid.h"
+#include "ui/uAddForm.h"
+#include "ui/uEditForm.h"
 #include "ui/uMain.h"
 
-// Filled in with the commands of this part.
 namespace kitrova::ui {
 
-void TMainForm::AddSpeedButtonClick() {}
-void TMainForm::EditSpeedButtonClick() {}
-void TMainForm::DelSpeedButtonClick() {}
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageKind;
+
+const QString kChooseDistroText = QStringLiteral("Выберите дистрибутив!");
+const QString kDeleteQuestionText = QStringLiteral("Удалить запись о дистрибутиве?");
+const QString kNotLoadedText = QStringLiteral(
+    "База дистрибутивов не была прочитана, поэтому изменять её нельзя. Откройте или создайте "
+    "базу.");
+
+QString FullTableText() {
+  return QStringLiteral("В базе уже %1 записей: больше добавить нельзя.")
+      .arg(core::kCatalogCapacity);
+}
+
+void ShowError(TMainForm& main, const QString& text) {
+  main.Dialogs().message(&main, MessageKind::Error, text, MessageButtons::Ok);
+}
+
+// A catalog that could not be read is never overwritten from whatever the table holds.
+bool RefuseUnloadedCatalog(TMainForm& main) {
+  if (main.State().CatalogLoaded) return false;
+  ShowError(main, kNotLoadedText);
+  return true;
+}
+
+// The selected table position, or 0 after "Выберите дистрибутив!".
+int SelectedPosition(TMainForm& main) {
+  const int row = main.CurrentRow();
+  if (row >= 1 && row <= main.State().DistroTable.count()) return row;
+  ShowError(main, kChooseDistroText);
+  return 0;
+}
+
+// Shows the dialog until it is cancelled (empty name) or its texts can be stored. The
+// close box skips the dialog's own checks, so the encoding is checked here as well.
+std::optional<core::DistroRecord> RunRecordDialog(TMainForm& main, RecordForm& form) {
+  for (;;) {
+    form.exec();
+    const RecordTexts texts = form.Texts();
+    if (texts.name.isEmpty()) return std::nullopt;
+    if (auto record = RecordFromTexts(texts)) return record;
+    ShowError(main, form.UnencodableMessage());
+  }
+}
+
+// The table changed: write it and show it. The grid is refilled even when the save fails,
+// so row k goes on showing table position k.
+void SaveAndRefill(TMainForm& main) {
+  core::CatalogState& state = main.State();
+  try {
+    core::SaveCatalog(state, state.CurrentBasePath);
+  } catch (...) {
+    main.FillGrid();
+    throw;
+  }
+  main.FillGrid();
+}
+
+void FillFromRecord(RecordForm& form, const core::DistroRecord& record) {
+  form.SetTexts(
+      {platform::FromCp1251(record.Name.view()), platform::FromCp1251(record.Type.view()),
+       platform::FromCp1251(record.License.view()), platform::FromCp1251(record.Year.view()),
+       platform::FromCp1251(record.Comment.view()), platform::FromCp1251(record.Path.view())});
+}
+
+}  // namespace
+
+std::optional<core::DistroRecord> RecordFromTexts(const RecordTexts& texts) {
+  core::DistroRecord record{};
+  const std::pair<const QString*, core::DistroField*> fields[] = {
+      {&texts.name, &record.Name},       {&texts.type, &record.Type},
+      {&texts.license, &record.License}, {&texts.year, &record.Year},
+      {&texts.comment, &record.Comment}, {&texts.path, &record.Path}};
+  for (const auto& [text, field] : fields) {
+    const std::optional<std::string> bytes = platform::ToCp1251(*text);
+    if (!bytes) return std::nullopt;
+    field->assign(*bytes);
+  }
+  return record;
+}
+
+void StoreNewRecord(TMainForm& main, const core::DistroRecord& record) {
+  core::CatalogState& state = main.State();
+  state.CurrentRecord = record;
+  state.DistroTable.append(state.CurrentRecord);
+  core::SortByName(state.DistroTable);
+  SaveAndRefill(main);
+}
+
+void TMainForm::AddSpeedButtonClick() {
+  RecordForm* const form = Forms().AddForm;
+  if (!form) return;
+  try {
+    const core::Moment moment = core::CurrentMoment();
+    if (RefuseUnloadedCatalog(*this)) return;
+    core::TakeBackupCopy(State(), moment);
+    if (State().DistroTable.full()) {
+      ShowError(*this, FullTableText());
+      return;
+    }
+    FlushSelection();
+    const std::optional<core::DistroRecord> record = RunRecordDialog(*this, *form);
+    if (!record) return;
+    StoreNewRecord(*this, *record);
+    form->EmptyFields();
+  } catch (const std::exception& error) {
+    ReportError(error);
+  }
+}
+
+void TMainForm::EditSpeedButtonClick() {
+  RecordForm* const form = Forms().EditForm;
+  if (!form) return;
+  try {
+    const core::Moment moment = core::CurrentMoment();
+    if (RefuseUnloadedCatalog(*this)) return;
+    core::TakeBackupCopy(State(), moment);
+    const int position = SelectedPosition(*this);
+    if (position == 0) return;
+    core::CatalogTable& table = State().DistroTable;
+    FillFromRecord(*form, table.at(position));
+    const std::optional<core::DistroRecord> record = RunRecordDialog(*this, *form);
+    if (!record) return;
+    State().CurrentRecord = *record;
+    table.at(position) = State().CurrentRecord;
+    core::SortByName(table);
+    SaveAndRefill(*this);
+    form->EmptyFields();
+  } catch (const std::exception& error) {
+    ReportError(error);
+  }
+}
+
+void TMainForm::DelSpeedButtonClick() {
+  try {
+    const core::Moment moment = core::CurrentMoment();
+    if (RefuseUnloadedCatalog(*this)) return;
+    core::TakeBackupCopy(State(), moment);
+    const int position = SelectedPosition(*this);
+    if (position == 0) return;
+    // Only an explicit Yes deletes; the close box and Esc keep the record.
+    if (Dialogs().message(this, MessageKind::Confirmation, kDeleteQuestionText,
+                          MessageButtons::YesNo) != MessageAnswer::Yes) {
+      return;
+    }
+    core::CatalogTable& table = State().DistroTable;
+    const int count = table.count();
+    for (int k = 1; k < position; ++k) table.scratch(k) = table.at(k);
+    for (int k = position + 1; k <= count; ++k) table.scratch(k - 1) = table.at(k);
+    table.setCount(count - 1);
+    for (int k = 1; k <= count - 1; ++k) table.at(k) = table.scratch(k);
+    // Saved in the order the table has, which may be a column's order.
+    SaveAndRefill(*this);
+    BaseStringGrid->SetRow(position < table.count() ? position : table.count());
+  } catch (const std::exception& error) {
+    ReportError(error);
+  }
+}
 
 }  // namespace kitrova::ui
