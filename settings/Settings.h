@@ -29,6 +29,9 @@ inline const QString kFirstRunText = QStringLiteral(
     "папку с дистрибутивами программ.");
 inline constexpr std::uint32_t kBifReturnOnlyFsDirs = 1;
 
+// A chosen folder whose name settings.ini cannot hold; the loop asks again.
+QString UnencodableFolderText(const QString& character);
+
 // The program folder joined with "settings.ini".
 std::filesystem::path SettingsFilePath(const std::filesystem::path& programFolder);
 
@@ -55,8 +58,7 @@ QString ChooseFolder(platform::Dialogs& dialogs, QWidget* parent, const QString&
 // Start-up: sets CurrentBasePath from lastbase/path (or the default, which is written
 // back) and runs the first-run prompt until dir/path holds a folder. A refused write ends
 // the whole block with the configuration error box (one OK button).
-void ReadStartupSettings(core::CatalogState& state, platform::Dialogs& dialogs,
-                         QWidget* parent);
+void ReadStartupSettings(core::CatalogState& state, platform::Dialogs& dialogs, QWidget* parent);
 
 // BackupEnabled := (backup/do == "yes"), compared byte for byte.
 void LoadBackupFlag(core::CatalogState& state, platform::Dialogs& dialogs, QWidget* parent);

@@ -1,0 +1,102 @@
+#include "settings/Settings.h"
+
+#include <QDir>
+
+#include <exception>
+#include <optional>
+
+#include "platform/Cp1251.h"
+#include "platform/IniFile.h"
+
+namespace kitrova::settings {
+
+namespace fs = std::filesystem;
+using platform::MessageButtons;
+using platform::MessageKind;
+
+QString UnencodableFolderText(const QString& character) {
+  return QStringLiteral(
+             "Путь к выбранной папке содержит символ «%1», который нельзя сохранить в файле "
+             "настроек. Выберите, пожалуйста, другую папку.")
+      .arg(character);
+}
+
+fs::path SettingsFilePath(const fs::path& programFolder) {
+  return programFolder / "settings.ini";
+}
+
+std::string ReadSetting(const fs::path& programFolder, std::string_view section,
+                        std::string_view key) {
+  return platform::ReadIniValue(SettingsFilePath(programFolder), section, key);
+}
+
+void WriteSetting(const fs::path& programFolder, std::string_view section, std::string_view key,
+                  std::string_view value) {
+  platform::WriteIniValue(SettingsFilePath(programFolder), section, key, value);
+}
+
+void WriteLastBase(const core::CatalogState& state) {
+  const std::optional<std::string> bytes = platform::PathToCp1251(state.CurrentBasePath);
+  if (!bytes) {
+    throw platform::IniWriteError("the catalog path has a character Windows-1251 cannot hold");
+  }
+  WriteSetting(state.ProgramFolder, kLastBaseSection, kPathKey, *bytes);
+}
+
+QString ReadInstallerFolder(const fs::path& programFolder) {
+  return platform::FromCp1251(ReadSetting(programFolder, kDirSection, kPathKey));
+}
+
+QString ChooseFolder(platform::Dialogs& dialogs, QWidget* parent, const QString& title,
+                     std::uint32_t flags) {
+  // The only value callers pass is kBifReturnOnlyFsDirs, which the chooser always obeys.
+  static_cast<void>(flags);
+  QString folder = QDir::toNativeSeparators(dialogs.chooseFolder(parent, title));
+  if (folder.isEmpty()) return {};
+  if (!folder.endsWith(QDir::separator()) && !folder.endsWith(QLatin1Char('/'))) {
+    folder += QDir::separator();
+  }
+  return folder;
+}
+
+void ReadStartupSettings(core::CatalogState& state, platform::Dialogs& dialogs, QWidget* parent) {
+  try {
+    const std::string lastBase = ReadSetting(state.ProgramFolder, kLastBaseSection, kPathKey);
+    if (!lastBase.empty()) {
+      state.CurrentBasePath = platform::PathFromCp1251(lastBase);
+    } else {
+      // Set before the write, so it stays when the write is refused.
+      state.CurrentBasePath = state.ProgramFolder / "base.krv";
+      WriteLastBase(state);
+    }
+
+    std::string folder = ReadSetting(state.ProgramFolder, kDirSection, kPathKey);
+    while (folder.empty()) {
+      dialogs.message(parent, MessageKind::Information, kFirstRunText, MessageButtons::Ok);
+      const QString chosen =
+          ChooseFolder(dialogs, parent, kChooseFolderTitle, kBifReturnOnlyFsDirs);
+      const std::optional<std::string> bytes = platform::ToCp1251(chosen);
+      if (!bytes) {
+        // Storing a mangled name would send every later browse to a wrong folder.
+        dialogs.message(parent, MessageKind::Error,
+                        UnencodableFolderText(platform::FirstUnencodable(chosen)),
+                        MessageButtons::Ok);
+        continue;
+      }
+      WriteSetting(state.ProgramFolder, kDirSection, kPathKey, *bytes);
+      folder = *bytes;
+    }
+  } catch (const std::exception&) {
+    dialogs.message(parent, MessageKind::Error, kConfigErrorText, MessageButtons::Ok);
+  }
+}
+
+void LoadBackupFlag(core::CatalogState& state, platform::Dialogs& dialogs, QWidget* parent) {
+  try {
+    state.BackupEnabled = ReadSetting(state.ProgramFolder, kBackupSection, kDoKey) == "yes";
+  } catch (const std::exception&) {
+    dialogs.message(parent, MessageKind::Error, kConfigErrorText, MessageButtons::Ok);
+  }
+}
+
+}  // namespace kitrova::settings
