@@ -56,6 +56,10 @@ class TStringGrid : public QTableView {
   // Selects whole rows first..last (anchor first, current last) without scrolling.
   void SelectRows(int first, int last);
 
+  // The column whose right border lies under `point` in the header row (where the user
+  // drags column borders), or -1.
+  int ColumnBorderAt(QPoint point) const;
+
  signals:
   // After the grid's own reaction: a left press has already made its row current, a
   // right press has not changed the current row. `point` is in viewport coordinates.
@@ -66,6 +70,16 @@ class TStringGrid : public QTableView {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  // Column being widened or narrowed by a drag of its border, or -1.
+  int sizingColumn_ = -1;
+  int sizingStartX_ = 0;
+  int sizingStartWidth_ = 0;
+  // The view itself saw the press of the button being held (a left press on a cell).
+  bool viewHasPress_ = false;
 };
 
 }  // namespace kitrova::ui

@@ -99,6 +99,10 @@ class TMainForm : public QMainWindow {
   static QStringList OpenHeaderTexts();     // "... Год выпуска ..."
   // Window size for a screen: unchanged at width 1024, else scaled with integer division.
   static QSize ScaledWindowSize(QSize screen, QSize designed);
+  // The hint of each tool-bar button, also its tool tip and its status-bar text.
+  static QString HintOf(const QToolButton* button);
+  // The picture files of the tool bar in the order start-up loads them, e.g. "new.bmp".
+  static QStringList PictureLoadOrder();
 
   // The grid's current row; 0 means no record is selected.
   int CurrentRow() const;
@@ -150,14 +154,29 @@ class TMainForm : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void BuildToolBar();
+  void BuildGrid();
+  void BuildStatusBar();
+  void BuildMenus();
+  void Wire();
+  // Sizes and fonts of the controls at multiplier/divisor of their designed values.
+  void ApplyMetrics(int multiplier, int divisor);
+  // Step 1 of FormCreate; false (after the error box) when a picture cannot be loaded.
+  bool LoadPictures();
+  void RunSelected();
+
   core::CatalogState& state_;
   platform::Dialogs& dialogs_;
   QSize screenSize_;
   MainFormDialogs forms_;
   QPoint lastPopupPosition_;
+  // The outer size the window is given when it is first shown.
+  QSize outerSize_{kDesignedWidth, kDesignedHeight};
+  bool placed_ = false;
 };
 
 }  // namespace kitrova::ui

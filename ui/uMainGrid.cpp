@@ -1,10 +1,81 @@
+// The mouse on the catalog grid and running the selected record's installer.
+
+#include <QCursor>
+#include <QMenu>
+
+#include "core/Sort.h"
+#include "platform/Cp1251.h"
+#include "ui/StringGrid.h"
 #include "ui/uMain.h"
 
-// Filled in with the commands of this part.
 namespace kitrova::ui {
 
-void TMainForm::BaseStringGridMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {}
-void TMainForm::BaseStringGridDblClick() {}
-void TMainForm::RunSpeedButtonClick() {}
+namespace {
+
+const QString kAddRecordText = QStringLiteral("Добавьте дистрибутив!");
+const QString kChooseRecordText = QStringLiteral("Выберите дистрибутив!");
+
+}  // namespace
+
+void TMainForm::BaseStringGridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers,
+                                        QPoint point) {
+  if (button == Qt::RightButton) {
+    const QPoint screenPosition = QCursor::pos();
+    const TStringGrid::Cell cell = BaseStringGrid->HitTest(point);
+    if (cell.row >= 1) {
+      BaseStringGrid->SetRow(cell.row);
+      lastPopupPosition_ = screenPosition;
+      ActionPopupMenu->popup(screenPosition);
+    } else {
+      dialogs_.message(this, platform::MessageKind::Error, kAddRecordText,
+                       platform::MessageButtons::Ok);
+    }
+    return;
+  }
+  if (button != Qt::LeftButton) return;
+
+  const TStringGrid::Cell cell = BaseStringGrid->HitTest(point);
+  if (cell.row != 0) return;
+  switch (cell.column) {
+    case 0:
+      core::SortByName(state_.DistroTable);
+      break;
+    case 1:
+      core::SortByType(state_.DistroTable);
+      break;
+    case 2:
+      core::SortByLicense(state_.DistroTable);
+      break;
+    case 3:
+      core::SortByYear(state_.DistroTable);
+      break;
+    case 4:
+      core::SortByComment(state_.DistroTable);
+      break;
+    default:
+      return;
+  }
+  FillGrid();
+}
+
+void TMainForm::BaseStringGridDblClick() {
+  RunSelected();
+}
+
+void TMainForm::RunSpeedButtonClick() {
+  RunSelected();
+}
+
+void TMainForm::RunSelected() {
+  const int row = CurrentRow();
+  // A row the table no longer holds names no record either.
+  if (row <= 0 || row > state_.DistroTable.count()) {
+    dialogs_.message(this, platform::MessageKind::Error, kChooseRecordText,
+                     platform::MessageButtons::Ok);
+    return;
+  }
+  // The stored path as it is: not tested, not quoted, not changed.
+  dialogs_.openWithShell(platform::FromCp1251(state_.DistroTable.at(row).Path.view()));
+}
 
 }  // namespace kitrova::ui

@@ -1,0 +1,529 @@
+#include "ui/uMain.h"
+
+#include <QAction>
+#include <QBitmap>
+#include <QCloseEvent>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "core/CatalogFile.h"
+#include "core/Sort.h"
+#include "platform/Cp1251.h"
+#include "settings/Settings.h"
+#include "ui/StringGrid.h"
+
+namespace kitrova::ui {
+
+namespace {
+
+const QString kCaption = QStringLiteral("База дистрибутивов.");
+const QString kNewBaseText = QStringLiteral(
+    "Создана новая база base.krv. Вы можете создать свою базу, выбрав соответствующий пункт "
+    "меню или нажав соответствующую кнопку на панели инструментов.");
+const QString kSaveQuestion = QStringLiteral("Сохранить изменения в базе?");
+const QString kWorkingCopyKept =
+    QStringLiteral("Прежнее содержимое базы осталось в файле _tmp.krv в папке программы.");
+
+// Designed sizes, in pixels at a screen 1024 wide.
+constexpr int kToolBarHeight = 47;
+constexpr int kButtonSize = 40;
+constexpr int kWideButtonWidth = 41;  // the second button
+constexpr int kPanel0Width = 250;
+constexpr int kPanel1Width = 50;
+constexpr int kRowHeight = 20;
+constexpr int kWindowFontPoints = 8;
+constexpr int kGridFontPoints = 9;
+constexpr std::array<int, kGridColumns> kDesignedColumnWidths = {165, 213, 154, 69, 200};
+constexpr int kDesignedScreenWidth = 1024;
+constexpr int kDesignedScreenHeight = 768;
+
+struct ButtonSpec {
+  const char* name;
+  const char* hint;
+  const char* picture;
+};
+
+// The tool bar from left to right.
+const std::array<ButtonSpec, 9> kButtons = {{
+    {"NewBaseSpeedButton", "Новая база дистрибутивов", "new.bmp"},
+    {"OpenSpeedButton", "Открыть базу дистрибутивов", "open.bmp"},
+    {"AddSpeedButton", "Добавить дистрибутив", "add.bmp"},
+    {"EditSpeedButton", "Изменить свойства дистрибутива", "edit.bmp"},
+    {"DelSpeedButton", "Удалить запись", "del.bmp"},
+    {"RunSpeedButton", "Запустить установку", "run.bmp"},
+    {"SearchSpeedButton", "Поиск дистрибутива по имени", "search.bmp"},
+    {"SetSpeedButton", "Настройки программы", "options.bmp"},
+    {"HelpSpeedButton", "О программе", "help.bmp"},
+}};
+
+int Scaled(int value, int multiplier, int divisor) {
+  return std::max(1, value * multiplier / divisor);
+}
+
+// Runs a handler from a signal; a failure ends that command with the error box and the
+// window stays open.
+template <typename Handler>
+auto Guarded(TMainForm* form, Handler handler) {
+  return [form, handler] {
+    try {
+      (form->*handler)();
+    } catch (const std::exception& error) {
+      form->ReportError(error);
+    }
+  };
+}
+
+QString ProgramFolderText(const std::filesystem::path& folder) {
+  return QDir::toNativeSeparators(platform::PathToQString(folder));
+}
+
+}  // namespace
+
+TMainForm::TMainForm(core::CatalogState& state, platform::Dialogs& dialogs, QSize screenSize,
+                     QWidget* parent)
+    : QMainWindow(parent), state_(state), dialogs_(dialogs), screenSize_(screenSize) {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(kCaption);
+  // Only our own pop-up menu; no tool-bar menu from the main window.
+  setContextMenuPolicy(Qt::NoContextMenu);
+
+  BuildToolBar();
+  BuildGrid();
+  BuildStatusBar();
+  BuildMenus();
+  ApplyMetrics(1, 1);
+  Wire();
+
+  OpenDialog1.filter = QStringLiteral("Файлы баз дистрибутивов|*.krv");
+  OpenDialog1.defaultSuffix = QStringLiteral("krv");
+
+  resize(outerSize_);
+  FormResize();
+  FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::BuildToolBar() {
+  ButtonsToolBar = new QToolBar(this);
+  ButtonsToolBar->setObjectName(QStringLiteral("ButtonsToolBar"));
+  ButtonsToolBar->setMovable(false);
+  ButtonsToolBar->setFloatable(false);
+  ButtonsToolBar->toggleViewAction()->setVisible(false);
+  ButtonsToolBar->setContentsMargins(0, 0, 0, 0);
+  ButtonsToolBar->setIconSize(QSize(32, 32));
+  addToolBar(Qt::TopToolBarArea, ButtonsToolBar);
+
+  std::array<QToolButton**, 9> slots_ = {&NewBaseSpeedButton, &OpenSpeedButton, &AddSpeedButton,
+                                         &EditSpeedButton,    &DelSpeedButton,  &RunSpeedButton,
+                                         &SearchSpeedButton,  &SetSpeedButton,  &HelpSpeedButton};
+  for (std::size_t i = 0; i < kButtons.size(); ++i) {
+    auto* button = new QToolButton(ButtonsToolBar);
+    button->setObjectName(QString::fromLatin1(kButtons[i].name));
+    button->setAutoRaise(true);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setToolTip(QString::fromUtf8(kButtons[i].hint));
+    button->setFocusPolicy(Qt::NoFocus);
+    // Mouse moves without a pressed button reach the filter only with tracking on.
+    button->setMouseTracking(true);
+    button->installEventFilter(this);
+    ButtonsToolBar->addWidget(button);
+    *slots_[i] = button;
+  }
+}
+
+void TMainForm::BuildGrid() {
+  BaseStringGrid = new TStringGrid(this);
+  BaseStringGrid->setObjectName(QStringLiteral("BaseStringGrid"));
+  GridModel = new DistroGridModel(state_.DistroTable, BaseStringGrid);
+  GridModel->setObjectName(QStringLiteral("GridModel"));
+  BaseStringGrid->setModel(GridModel);
+  BaseStringGrid->setFrameShape(QFrame::StyledPanel);
+  setCentralWidget(BaseStringGrid);
+}
+
+void TMainForm::BuildStatusBar() {
+  LocalStatusBar = new QStatusBar(this);
+  LocalStatusBar->setObjectName(QStringLiteral("LocalStatusBar"));
+  LocalStatusBar->setSizeGripEnabled(true);
+  StatusPanel0 = new QLabel(LocalStatusBar);
+  StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+  StatusPanel1 = new QLabel(LocalStatusBar);
+  StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+  for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setTextFormat(Qt::PlainText);
+    LocalStatusBar->addWidget(panel);
+  }
+  setStatusBar(LocalStatusBar);
+}
+
+void TMainForm::BuildMenus() {
+  MainMenu1 = new QMenuBar(this);
+  MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+  setMenuBar(MainMenu1);
+
+  auto item = [](QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+  };
+  auto separator = [](QMenu* menu, const char* name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+  };
+
+  N1 = MainMenu1->addMenu(QStringLiteral("Файл"));
+  N1->setObjectName(QStringLiteral("N1"));
+  N5 = item(N1, "N5", QStringLiteral("Новая база"));
+  N6 = item(N1, "N6", QStringLiteral("Открыть базу"));
+  N7 = separator(N1, "N7");
+  N8 = item(N1, "N8", QStringLiteral("Выход"));
+
+  N2 = MainMenu1->addMenu(QStringLiteral("Запись"));
+  N2->setObjectName(QStringLiteral("N2"));
+  N9 = item(N2, "N9", QStringLiteral("Новая запись"));
+  N10 = item(N2, "N10", QStringLiteral("Редактировать запись"));
+  N11 = item(N2, "N11", QStringLiteral("Удалить запись"));
+  N13 = separator(N2, "N13");
+  N12 = item(N2, "N12", QStringLiteral("Поиск дистрибутива по имени"));
+  N14 = item(N2, "N14", QStringLiteral("Поиск дистрибутива по году сборки"));
+  N15 = item(N2, "N15", QStringLiteral("Поиск дистрибутива по типу"));
+
+  // "Настройки" is a command of the menu bar itself, without a drop-down.
+  N3 = MainMenu1->addAction(QStringLiteral("Настройки"));
+  N3->setObjectName(QStringLiteral("N3"));
+
+  N4 = MainMenu1->addMenu(QStringLiteral("Помощь"));
+  N4->setObjectName(QStringLiteral("N4"));
+  N16 = item(N4, "N16", QStringLiteral("Справка"));
+  N17 = item(N4, "N17", QStringLiteral("О программе"));
+
+  ActionPopupMenu = new QMenu(this);
+  ActionPopupMenu->setObjectName(QStringLiteral("ActionPopupMenu"));
+  N18 = item(ActionPopupMenu, "N18", QStringLiteral("Новая запись"));
+  N19 = item(ActionPopupMenu, "N19", QStringLiteral("Редактировать запись"));
+  N20 = item(ActionPopupMenu, "N20", QStringLiteral("Удалить запись"));
+}
+
+void TMainForm::Wire() {
+  auto onClick = [this](QToolButton* button, auto handler) {
+    connect(button, &QToolButton::clicked, this, Guarded(this, handler));
+  };
+  auto onTrigger = [this](QAction* action, auto handler) {
+    connect(action, &QAction::triggered, this, Guarded(this, handler));
+  };
+
+  onClick(NewBaseSpeedButton, &TMainForm::NewBaseSpeedButtonClick);
+  onTrigger(N5, &TMainForm::NewBaseSpeedButtonClick);
+  onClick(OpenSpeedButton, &TMainForm::OpenSpeedButtonClick);
+  onTrigger(N6, &TMainForm::OpenSpeedButtonClick);
+  onTrigger(N8, &TMainForm::N8Click);
+
+  onClick(AddSpeedButton, &TMainForm::AddSpeedButtonClick);
+  onTrigger(N9, &TMainForm::AddSpeedButtonClick);
+  onTrigger(N18, &TMainForm::AddSpeedButtonClick);
+  onClick(EditSpeedButton, &TMainForm::EditSpeedButtonClick);
+  onTrigger(N10, &TMainForm::EditSpeedButtonClick);
+  onTrigger(N19, &TMainForm::EditSpeedButtonClick);
+  onClick(DelSpeedButton, &TMainForm::DelSpeedButtonClick);
+  onTrigger(N11, &TMainForm::DelSpeedButtonClick);
+  onTrigger(N20, &TMainForm::DelSpeedButtonClick);
+
+  onClick(RunSpeedButton, &TMainForm::RunSpeedButtonClick);
+
+  onClick(SearchSpeedButton, &TMainForm::SearchSpeedButtonClick);
+  onTrigger(N12, &TMainForm::SearchSpeedButtonClick);
+  onTrigger(N14, &TMainForm::N14Click);
+  onTrigger(N15, &TMainForm::N15Click);
+
+  onClick(SetSpeedButton, &TMainForm::SetSpeedButtonClick);
+  onTrigger(N3, &TMainForm::SetSpeedButtonClick);
+  onClick(HelpSpeedButton, &TMainForm::HelpSpeedButtonClick);
+  onTrigger(N16, &TMainForm::N16Click);
+  onTrigger(N17, &TMainForm::N17Click);
+
+  connect(BaseStringGrid, &TStringGrid::MouseDown, this,
+          [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint point) {
+            try {
+              BaseStringGridMouseDown(button, modifiers, point);
+            } catch (const std::exception& error) {
+              ReportError(error);
+            }
+          });
+  connect(BaseStringGrid, &TStringGrid::DblClick, this,
+          Guarded(this, &TMainForm::BaseStringGridDblClick));
+}
+
+void TMainForm::ApplyMetrics(int multiplier, int divisor) {
+  const auto s = [&](int value) { return Scaled(value, multiplier, divisor); };
+
+  QFont windowFont(QStringLiteral("MS Sans Serif"));
+  windowFont.setPointSize(s(kWindowFontPoints));
+  setFont(windowFont);
+  QFont gridFont(QStringLiteral("Arial"));
+  gridFont.setPointSize(s(kGridFontPoints));
+  BaseStringGrid->setFont(gridFont);
+
+  ButtonsToolBar->setFixedHeight(s(kToolBarHeight));
+  for (QToolButton* button :
+       {NewBaseSpeedButton, OpenSpeedButton, AddSpeedButton, EditSpeedButton, DelSpeedButton,
+        RunSpeedButton, SearchSpeedButton, SetSpeedButton, HelpSpeedButton}) {
+    const int width = button == OpenSpeedButton ? kWideButtonWidth : kButtonSize;
+    button->setFixedSize(s(width), s(kButtonSize));
+  }
+  StatusPanel0->setFixedWidth(s(kPanel0Width));
+  StatusPanel1->setFixedWidth(s(kPanel1Width));
+  BaseStringGrid->verticalHeader()->setMinimumSectionSize(1);
+  BaseStringGrid->verticalHeader()->setDefaultSectionSize(s(kRowHeight));
+  for (int c = 0; c < kGridColumns; ++c) {
+    BaseStringGrid->setColumnWidth(c, s(kDesignedColumnWidths[static_cast<std::size_t>(c)]));
+  }
+}
+
+QStringList TMainForm::StartupHeaderTexts() {
+  return {QStringLiteral("Название"), QStringLiteral("Тип программы"), QStringLiteral("Лицензия"),
+          QStringLiteral("Год сборки"), QStringLiteral("Примечание")};
+}
+
+QStringList TMainForm::OpenHeaderTexts() {
+  return {QStringLiteral("Название"), QStringLiteral("Тип программы"), QStringLiteral("Лицензия"),
+          QStringLiteral("Год выпуска"), QStringLiteral("Примечание")};
+}
+
+QSize TMainForm::ScaledWindowSize(QSize screen, QSize designed) {
+  if (screen.width() == kDesignedScreenWidth) return designed;
+  return {screen.width() * designed.width() / kDesignedScreenWidth,
+          screen.height() * designed.height() / kDesignedScreenHeight};
+}
+
+QString TMainForm::HintOf(const QToolButton* button) {
+  if (!button) return {};
+  for (const ButtonSpec& spec : kButtons) {
+    if (button->objectName() == QLatin1String(spec.name)) return QString::fromUtf8(spec.hint);
+  }
+  return {};
+}
+
+QStringList TMainForm::PictureLoadOrder() {
+  return {QStringLiteral("new.bmp"),    QStringLiteral("open.bmp"),    QStringLiteral("add.bmp"),
+          QStringLiteral("edit.bmp"),   QStringLiteral("help.bmp"),    QStringLiteral("run.bmp"),
+          QStringLiteral("search.bmp"), QStringLiteral("options.bmp"), QStringLiteral("del.bmp")};
+}
+
+bool TMainForm::LoadPictures() {
+  const std::array<QToolButton*, 9> byPicture = {
+      NewBaseSpeedButton, OpenSpeedButton,   AddSpeedButton, EditSpeedButton, HelpSpeedButton,
+      RunSpeedButton,     SearchSpeedButton, SetSpeedButton, DelSpeedButton};
+  const QStringList files = PictureLoadOrder();
+  for (std::size_t i = 0; i < byPicture.size(); ++i) {
+    const QString path = QDir::toNativeSeparators(platform::PathToQString(
+        state_.ProgramFolder / "Pic" / files[static_cast<int>(i)].toStdString()));
+    QImage image;
+    if (!QFileInfo(path).isFile()) {
+      platform::ShowErrorText(dialogs_, this, QStringLiteral("Файл не найден: %1").arg(path));
+      return false;
+    }
+    if (!image.load(path) || image.isNull()) {
+      platform::ShowErrorText(dialogs_, this,
+                              QStringLiteral("Не удаётся прочитать рисунок: %1").arg(path));
+      return false;
+    }
+    // As with tool-bar glyphs, the colour of the bottom-left pixel is see-through.
+    QPixmap picture = QPixmap::fromImage(image);
+    const QColor clear = image.pixelColor(0, image.height() - 1);
+    picture.setMask(picture.createMaskFromColor(clear, Qt::MaskInColor));
+    byPicture[i]->setIcon(QIcon(picture));
+    byPicture[i]->setIconSize(picture.size());
+  }
+  return true;
+}
+
+void TMainForm::FormCreate() {
+  try {
+    // 1. Pictures.
+    if (!LoadPictures()) return;
+
+    // 2. Screen scaling: only the width is tested.
+    if (screenSize_.width() != kDesignedScreenWidth && screenSize_.width() > 0) {
+      outerSize_ = ScaledWindowSize(screenSize_, outerSize_);
+      ApplyMetrics(screenSize_.width(), kDesignedScreenWidth);
+      resize(outerSize_);
+      FormResize();
+    }
+
+    // 3. The open dialog starts in the program's folder.
+    OpenDialog1.initialFolder = ProgramFolderText(state_.ProgramFolder) + QDir::separator();
+
+    // 4. A grid of one row holding the header texts.
+    GridModel->cutToHeader();
+    GridModel->setHeaderTexts(StartupHeaderTexts());
+    BaseStringGrid->SetRow(0);
+
+    // 5. Settings; this step reports its own failures and start-up goes on.
+    settings::ReadStartupSettings(state_, dialogs_, this);
+
+    // 6. A missing catalog is created from the seed.
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(state_.CurrentBasePath, ec))) {
+      core::SeedCatalog(state_);
+      dialogs_.message(this, platform::MessageKind::Information, kNewBaseText,
+                       platform::MessageButtons::Ok);
+      try {
+        settings::WriteLastBase(state_);
+      } catch (const std::exception&) {
+        dialogs_.message(this, platform::MessageKind::Error, settings::kConfigErrorText,
+                         platform::MessageButtons::Ok);
+      }
+    }
+
+    // 7.-9. Load, sort, show, backup switch, working copy.
+    core::LoadCatalog(state_, state_.CurrentBasePath);
+    if (state_.DistroTable.count() > 0) {
+      core::SortByName(state_.DistroTable);
+      FillGrid();
+    }
+    settings::LoadBackupFlag(state_, dialogs_, this);
+    core::TakeWorkingCopy(state_);
+  } catch (const std::exception& error) {
+    ReportError(error);
+  }
+}
+
+int TMainForm::CurrentRow() const {
+  return BaseStringGrid->Row();
+}
+
+void TMainForm::FillGrid() {
+  GridModel->refill();
+  BaseStringGrid->SetRow(0);
+}
+
+void TMainForm::FlushSelection() {
+  BaseStringGrid->SetRow(0);
+}
+
+void TMainForm::ReportError(const std::exception& error) {
+  platform::ShowException(dialogs_, this, error);
+}
+
+void TMainForm::FormResize() {
+  const int w = frameGeometry().width();
+  BaseStringGrid->setColumnWidth(0, w / 5);
+  BaseStringGrid->setColumnWidth(1, w / 5);
+  BaseStringGrid->setColumnWidth(2, w / 5);
+  BaseStringGrid->setColumnWidth(3, w / 10);
+  BaseStringGrid->setColumnWidth(4, w / 2);
+  // The tool bar spans the window in its layout; keep its own width in step as well.
+  ButtonsToolBar->resize(w, ButtonsToolBar->height());
+}
+
+void TMainForm::FormClose() {
+  const platform::MessageAnswer answer = dialogs_.message(
+      this, platform::MessageKind::Confirmation, kSaveQuestion, platform::MessageButtons::YesNo);
+  bool keepWorkingCopy = false;
+  if (answer == platform::MessageAnswer::No) {
+    try {
+      core::RestoreWorkingCopy(state_);
+    } catch (const std::exception& error) {
+      // The catalog could not be put back: the working copy is now the only copy of its
+      // earlier content, so it stays.
+      platform::ShowErrorText(
+          dialogs_, this, QString::fromUtf8(error.what()) + QLatin1Char('\n') + kWorkingCopyKept);
+      keepWorkingCopy = true;
+    }
+  }
+  if (!keepWorkingCopy) core::DeleteWorkingCopy(state_);
+}
+
+void TMainForm::NewBaseSpeedButtonMouseMove() {
+  StatusPanel0->setText(HintOf(NewBaseSpeedButton));
+}
+void TMainForm::OpenSpeedButtonMouseMove() {
+  StatusPanel0->setText(HintOf(OpenSpeedButton));
+}
+void TMainForm::AddSpeedButtonMouseMove() {
+  StatusPanel0->setText(HintOf(AddSpeedButton));
+}
+void TMainForm::EditSpeedButtonMouseMove() {
+  StatusPanel0->setText(HintOf(EditSpeedButton));
+}
+void TMainForm::DelSpeedButtonMouseMove() {
+  StatusPanel0->setText(HintOf(DelSpeedButton));
+}
+void TMainForm::RunSpeedButtonMouseMove() {
+  StatusPanel0->setText(HintOf(RunSpeedButton));
+}
+void TMainForm::SearchSpeedButtonMouseMove() {
+  StatusPanel0->setText(HintOf(SearchSpeedButton));
+}
+void TMainForm::SetSpeedButtonMouseMove() {
+  StatusPanel0->setText(HintOf(SetSpeedButton));
+}
+void TMainForm::HelpSpeedButtonMouseMove() {
+  StatusPanel0->setText(HintOf(HelpSpeedButton));
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  FormClose();
+  // Closing cannot be cancelled.
+  event->accept();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (placed_) return;
+  placed_ = true;
+  // The designed size is the outer size, frame included; centre it on the desktop.
+  const QSize frame = frameGeometry().size() - geometry().size();
+  resize(outerSize_ - frame);
+  if (const QScreen* where = screen()) {
+    const QRect desk = where->availableGeometry();
+    move(desk.center() - QPoint(outerSize_.width() / 2, outerSize_.height() / 2));
+  }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseMove) {
+    using MouseMove = void (TMainForm::*)();
+    const std::array<std::pair<QToolButton*, MouseMove>, 9> handlers = {{
+        {NewBaseSpeedButton, &TMainForm::NewBaseSpeedButtonMouseMove},
+        {OpenSpeedButton, &TMainForm::OpenSpeedButtonMouseMove},
+        {AddSpeedButton, &TMainForm::AddSpeedButtonMouseMove},
+        {EditSpeedButton, &TMainForm::EditSpeedButtonMouseMove},
+        {DelSpeedButton, &TMainForm::DelSpeedButtonMouseMove},
+        {RunSpeedButton, &TMainForm::RunSpeedButtonMouseMove},
+        {SearchSpeedButton, &TMainForm::SearchSpeedButtonMouseMove},
+        {SetSpeedButton, &TMainForm::SetSpeedButtonMouseMove},
+        {HelpSpeedButton, &TMainForm::HelpSpeedButtonMouseMove},
+    }};
+    for (const auto& [button, handler] : handlers) {
+      if (watched == button) (this->*handler)();
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace kitrova::ui
