@@ -23,6 +23,7 @@ SearchDialog::SearchDialog(const SearchDialogLook& look, platform::Dialogs& dial
   Label1->move(8, 8);
   Label1->adjustSize();
 
+  // Created in tab order: prompt, search, cancel.
   SearchPromptEdit = new QLineEdit(this);
   SearchPromptEdit->setGeometry(8, 24, 337, 21);
   SearchPromptEdit->setMaxLength(std::numeric_limits<int>::max());
@@ -37,8 +38,6 @@ SearchDialog::SearchDialog(const SearchDialogLook& look, platform::Dialogs& dial
     button->setDefault(false);
   }
 
-  setTabOrder(SearchPromptEdit, SearchButton);
-  setTabOrder(SearchButton, CancelButton);
   // The prompt has the focus at the first showing; later Qt brings back whatever had it.
   SearchPromptEdit->setFocus();
 

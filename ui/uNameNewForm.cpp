@@ -21,10 +21,7 @@ TNameNewBaseForm::TNameNewBaseForm(QWidget* parent) : platform::ModalDialog(pare
   Label1->move(8, 8);
   Label1->adjustSize();
 
-  Edit1 = new QLineEdit(this);
-  Edit1->setGeometry(8, 32, 297, 21);
-  Edit1->setMaxLength(std::numeric_limits<int>::max());
-
+  // Created in tab order: the OK button leads, so it and not the field has the first focus.
   // Cyrillic О and К, as every other text of the program.
   Button1 = new QPushButton(QStringLiteral("ОК"), this);
   Button1->setGeometry(152, 64, 75, 25);
@@ -35,9 +32,9 @@ TNameNewBaseForm::TNameNewBaseForm(QWidget* parent) : platform::ModalDialog(pare
     button->setDefault(false);
   }
 
-  // The OK button leads the tab order, so it and not the field has the first focus.
-  setTabOrder(Button1, Button2);
-  setTabOrder(Button2, Edit1);
+  Edit1 = new QLineEdit(this);
+  Edit1->setGeometry(8, 32, 297, 21);
+  Edit1->setMaxLength(std::numeric_limits<int>::max());
   Button1->setFocus();
 
   connect(Button1, &QPushButton::clicked, this, &TNameNewBaseForm::Button1Click);
