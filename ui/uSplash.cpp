@@ -1,6 +1,8 @@
 #include "ui/uSplash.h"
 
 #include <QColor>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QLocale>
@@ -191,12 +193,17 @@ void TForm1::BuildLayout(int timerInterval) {
 }
 
 void TForm1::FormCreate() {
-  const std::filesystem::path picturePath = programFolder_ / "Pic" / "splash.bmp";
+  // Same wording as the main window's pictures: a missing file and an unreadable one differ.
+  const QString picturePath =
+      QDir::toNativeSeparators(platform::PathToQString(programFolder_ / "Pic" / "splash.bmp"));
+  if (!QFileInfo(picturePath).isFile()) {
+    platform::ShowErrorText(dialogs_, this, QStringLiteral("Файл не найден: %1").arg(picturePath));
+    return;
+  }
   QPixmap picture;
-  if (!picture.load(platform::PathToQString(picturePath))) {
+  if (!picture.load(picturePath) || picture.isNull()) {
     platform::ShowErrorText(dialogs_, this,
-                            QStringLiteral("Не удалось загрузить рисунок %1")
-                                .arg(platform::PathToQString(picturePath)));
+                            QStringLiteral("Не удаётся прочитать рисунок: %1").arg(picturePath));
     return;
   }
   Image1->setPixmap(picture);
