@@ -1,5 +1,7 @@
 #include "core/CatalogTable.h"
 
+#include <cstdlib>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -18,8 +20,16 @@ void CheckPosition(std::int32_t position, const char* what) {
 
 }  // namespace
 
-// Value-initialised once: a fresh table reads as zero bytes everywhere.
-CatalogTable::CatalogTable() : storage_(new DistroRecord[kStorageCapacity]()) {}
+// Zeroed memory is a valid image of every record (all fields empty), and the system hands
+// it out without touching 30 MB up front.
+CatalogTable::CatalogTable()
+    : storage_(static_cast<DistroRecord*>(std::calloc(kStorageCapacity, sizeof(DistroRecord)))) {
+  if (!storage_) throw std::bad_alloc();
+}
+
+void CatalogTable::FreeStorage::operator()(DistroRecord* records) const noexcept {
+  std::free(records);
+}
 
 void CatalogTable::setCount(std::int32_t count) {
   if (count < 0 || count > kCatalogCapacity) {

@@ -41,7 +41,10 @@ class CatalogTable {
   const DistroRecord* records() const noexcept { return storage_.get(); }
 
  private:
-  std::unique_ptr<DistroRecord[]> storage_;
+  struct FreeStorage {
+    void operator()(DistroRecord* records) const noexcept;
+  };
+  std::unique_ptr<DistroRecord[], FreeStorage> storage_;
   std::int32_t count_ = 0;
 };
 
