@@ -79,12 +79,16 @@ QString YearMaskEdit::YearText() const {
 }
 
 void YearMaskEdit::SetYearText(const QString& text) {
-  QString masked(kYearPositions, kYearBlank);
+  // setText() would pack the digits to the front; inserting each one at its own position
+  // keeps the unfilled positions before it.
+  setText(QString());
   for (int i = 0; i < kYearPositions && i < text.size(); ++i) {
     const QChar c = text[i];
-    if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) masked[i] = c;
+    if (c < QLatin1Char('0') || c > QLatin1Char('9')) continue;
+    setCursorPosition(i);
+    insert(QString(c));
   }
-  setText(masked);
+  setCursorPosition(0);
 }
 
 RecordFormLook AddFormLook() {
