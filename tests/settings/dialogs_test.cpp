@@ -1,0 +1,115 @@
+// The real Qt message boxes and the dialog base: captions, buttons, and which keys answer.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/Dialogs.h"
+#include "platform/ModalDialog.h"
+
+namespace kitrova::platform {
+namespace {
+
+// Runs `act` on the message box once it is up.
+void WhenBoxShows(std::function<void(QMessageBox*)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    act(box);
+  });
+}
+
+TEST(QtDialogsTest, ErrorBoxHasTheTitleTheIconAndOneOkButton) {
+  QtDialogs dialogs;
+  WhenBoxShows([](QMessageBox* box) {
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Kitrova"));
+    EXPECT_EQ(box->text(), QStringLiteral("Ошибка файла конфигурации!"));
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    ASSERT_EQ(box->buttons().size(), 1);
+    EXPECT_EQ(box->standardButton(box->buttons().front()), QMessageBox::Ok);
+    box->buttons().front()->click();
+  });
+  EXPECT_EQ(dialogs.message(nullptr, MessageKind::Error,
+                            QStringLiteral("Ошибка файла конфигурации!"), MessageButtons::Ok),
+            MessageAnswer::Ok);
+}
+
+TEST(QtDialogsTest, YesNoDefaultsToYesButEscAndTheCloseBoxDecline) {
+  QtDialogs dialogs;
+  WhenBoxShows([](QMessageBox* box) {
+    EXPECT_EQ(box->buttons().size(), 2);
+    EXPECT_EQ(box->standardButton(box->defaultButton()), QMessageBox::Yes);
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  EXPECT_EQ(dialogs.message(nullptr, MessageKind::Confirmation, QStringLiteral("Удалить?"),
+                            MessageButtons::YesNo),
+            MessageAnswer::No);
+
+  WhenBoxShows([](QMessageBox* box) { box->close(); });
+  EXPECT_EQ(dialogs.message(nullptr, MessageKind::Confirmation, QStringLiteral("Удалить?"),
+                            MessageButtons::YesNo),
+            MessageAnswer::No);
+
+  WhenBoxShows([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+  EXPECT_EQ(dialogs.message(nullptr, MessageKind::Confirmation, QStringLiteral("Удалить?"),
+                            MessageButtons::YesNo),
+            MessageAnswer::Yes);
+}
+
+TEST(QtFilterTest, WindowsFiltersBecomeQtFilters) {
+  EXPECT_EQ(QtFilterFromWindows(QStringLiteral("Файлы баз дистрибутивов|*.krv")),
+            QStringLiteral("Файлы баз дистрибутивов (*.krv)"));
+  EXPECT_EQ(QtFilterFromWindows(QStringLiteral("Программы|*.exe;*.msi|Все файлы|*.*")),
+            QStringLiteral("Программы (*.exe *.msi);;Все файлы (*.*)"));
+  EXPECT_EQ(QtFilterFromWindows(QString()), QString());
+}
+
+class ProbeDialog : public ModalDialog {
+ public:
+  ProbeDialog() {
+    edit = new QLineEdit(this);
+    first = new QPushButton(QStringLiteral("First"), this);
+    second = new QPushButton(QStringLiteral("Second"), this);
+    first->move(0, 30);
+    second->move(0, 60);
+    connect(first, &QPushButton::clicked, [this] { ++firstClicks; });
+    connect(second, &QPushButton::clicked, [this] { ++secondClicks; });
+    resize(200, 100);
+  }
+  QLineEdit* edit;
+  QPushButton* first;
+  QPushButton* second;
+  int firstClicks = 0;
+  int secondClicks = 0;
+};
+
+TEST(ModalDialogTest, EnterPressesOnlyTheFocusedButtonAndEscDoesNothing) {
+  ProbeDialog dialog;
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  EXPECT_FALSE(dialog.first->autoDefault());
+  EXPECT_FALSE(dialog.second->autoDefault());
+
+  dialog.edit->setFocus();
+  QTest::keyClick(dialog.edit, Qt::Key_Return);
+  EXPECT_EQ(dialog.firstClicks + dialog.secondClicks, 0) << "no default button";
+
+  dialog.second->setFocus();
+  QTest::keyClick(dialog.second, Qt::Key_Return);
+  QTest::keyClick(dialog.second, Qt::Key_Enter);
+  EXPECT_EQ(dialog.secondClicks, 2);
+  EXPECT_EQ(dialog.firstClicks, 0);
+
+  QTest::keyClick(&dialog, Qt::Key_Escape);
+  EXPECT_TRUE(dialog.isVisible());
+}
+
+}  // namespace
+}  // namespace kitrova::platform
