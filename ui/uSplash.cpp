@@ -174,9 +174,8 @@ void TForm1::BuildLayout(int timerInterval) {
                       LabelFont(kTextFamilies, 11));
   FreeRes = MakeLabel(this, QStringLiteral("FreeRes"), QStringLiteral("FreeRes"), {8, 152},
                       LabelFont(kTextFamilies, 11));
-  Label3 =
-      MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("Каталог дистрибутивов программ"),
-                {176, 168}, LabelFont(kTextFamilies, 12));
+  Label3 = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("Каталог дистрибутивов"),
+                     {176, 168}, LabelFont(kTextFamilies, 12));
 
   // At its own size from the top-left corner; the label clips what does not fit.
   Image1 = new QLabel(this);
