@@ -69,13 +69,23 @@ std::optional<fs::perms> CheckWritableTarget(const fs::path& target) {
   return status.permissions();
 }
 
+// A catalog reached through a symbolic link is replaced where it really lies, so the link
+// stays a link.
+fs::path WhereItLies(const fs::path& target) {
+  std::error_code ec;
+  if (!fs::is_symlink(fs::symlink_status(target, ec))) return target;
+  fs::path real = fs::canonical(target, ec);
+  return ec ? target : real;
+}
+
 // Writes `size` bytes to a temporary file beside `target`, flushes it to the disk and
 // renames it over `target`. On any failure `target` is untouched and the temporary file
 // is gone.
 void ReplaceFile(const fs::path& target, const void* data, std::size_t size,
                  std::optional<fs::file_time_type> modified) {
   const std::optional<fs::perms> permissions = CheckWritableTarget(target);
-  const fs::path temporary = TemporaryNameBeside(target);
+  const fs::path realTarget = WhereItLies(target);
+  const fs::path temporary = TemporaryNameBeside(realTarget);
 
   errno = 0;
   FileHandle file(detail::OpenFile(temporary, "wb"));
@@ -100,9 +110,9 @@ void ReplaceFile(const fs::path& target, const void* data, std::size_t size,
     fs::last_write_time(temporary, *modified, ec);
     if (ec) discard(ec);
   }
-  fs::rename(temporary, target, ec);
+  fs::rename(temporary, realTarget, ec);
   if (ec) discard(ec);
-  detail::SyncFolder(target.parent_path());
+  detail::SyncFolder(realTarget.parent_path());
 }
 
 std::vector<char> ReadWholeFile(const fs::path& path) {

@@ -173,6 +173,16 @@ TEST_F(CatalogFileTest, SaveKeepsThePermissionBits) {
   EXPECT_EQ(fs::status(catalog).permissions(), bits);
 }
 
+TEST_F(CatalogFileTest, SaveThroughALinkKeepsTheLink) {
+  fs::create_directory(folder / "real");
+  WriteFileBytes(folder / "real" / "base.krv", Images(1));
+  fs::create_symlink(folder / "real" / "base.krv", catalog);
+  Fill(2);
+  SaveCatalog(state, catalog);
+  EXPECT_TRUE(fs::is_symlink(catalog));
+  EXPECT_EQ(fs::file_size(folder / "real" / "base.krv"), 2 * kRecordSize);
+}
+
 // A write cut off half way (here by a file size limit, as a full disk would) leaves the
 // old catalog as it was and no temporary file.
 TEST_F(CatalogFileTest, InterruptedSaveKeepsTheOldFile) {
