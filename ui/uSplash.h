@@ -45,8 +45,8 @@ class TForm1 : public platform::ModalDialog {
   TForm1(std::filesystem::path programFolder, platform::Dialogs& dialogs,
          QWidget* parent = nullptr);
   // Runs FormCreate with the given facts.
-  TForm1(std::filesystem::path programFolder, platform::Dialogs& dialogs,
-         const SystemFacts& facts, QWidget* parent = nullptr);
+  TForm1(std::filesystem::path programFolder, platform::Dialogs& dialogs, const SystemFacts& facts,
+         QWidget* parent = nullptr);
 
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
