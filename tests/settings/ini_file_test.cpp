@@ -50,6 +50,11 @@ TEST_F(IniFileTest, CommentsAndOddLinesAreNotKeys) {
   EXPECT_EQ(ReadIniValue(ini, "dir", "path"), "real");
 }
 
+TEST_F(IniFileTest, EqualsSignsInAValueAreKept) {
+  WriteIniValue(ini, "s", "k", "a=b=c");
+  EXPECT_EQ(ReadIniValue(ini, "s", "k"), "a=b=c");
+}
+
 TEST_F(IniFileTest, FirstRunWritesTheFileInOrderWithCrlf) {
   WriteIniValue(ini, "lastbase", "path", "C:\\Kitrova\\base.krv");
   WriteIniValue(ini, "dir", "path", "D:\\Distr\\");
