@@ -1,0 +1,124 @@
+#pragma once
+// A program folder with the program's own files, a scripted stand-in for every dialog, and
+// the main window started on them.
+
+#include <QSize>
+#include <QString>
+#include <QTest>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/CatalogState.h"
+#include "core/DistroRecord.h"
+#include "platform/Cp1251.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempFolder.h"
+#include "ui/StringGrid.h"
+#include "ui/uMain.h"
+
+namespace kitrova::testing {
+
+struct RecordTexts {
+  QString name, type, license, year, comment, path;
+};
+
+inline void AssignText(core::DistroField& field, const QString& text) {
+  const auto bytes = platform::ToCp1251(text);
+  if (!bytes) throw std::runtime_error("test text has no Windows-1251 form");
+  field.assign(*bytes);
+}
+
+inline core::DistroRecord MakeRecord(const RecordTexts& t) {
+  core::DistroRecord r{};
+  AssignText(r.Name, t.name);
+  AssignText(r.Type, t.type);
+  AssignText(r.License, t.license);
+  AssignText(r.Year, t.year);
+  AssignText(r.Comment, t.comment);
+  AssignText(r.Path, t.path);
+  return r;
+}
+
+inline std::string CatalogBytes(const std::vector<RecordTexts>& records) {
+  std::string bytes;
+  for (const auto& t : records) {
+    const core::DistroRecord r = MakeRecord(t);
+    bytes.append(reinterpret_cast<const char*>(&r), sizeof r);
+  }
+  return bytes;
+}
+
+// Four records in no particular order; each column sorts them differently.
+inline std::vector<RecordTexts> SampleRecords() {
+  return {
+      {"WinRAR", "Архиваторы", "Shareware", "2004", "Бета", "C:\\Distr\\winrar.exe"},
+      {"7-Zip", "Утилиты", "Freeware", "2005", "Архив", "C:\\Distr\\7z.msi"},
+      {"Адобе Ридер", "Графика", "Freeware", "1999", "", "C:\\Дистрибутивы\\reader.exe"},
+      {"far", "Файловые менеджеры", "Adware", "2003", "Новый", "C:\\Distr\\far.zip"},
+  };
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() {
+    folder.installAssets();
+    state = std::make_unique<core::CatalogState>(folder.path());
+  }
+
+  std::filesystem::path catalogPath() const { return folder / "base.krv"; }
+
+  // settings.ini naming `catalog` (when not empty) and an installer folder.
+  void writeSettings(const std::filesystem::path& catalog, bool withFolder = true) {
+    std::string text;
+    if (!catalog.empty()) text += "[lastbase]\r\npath=" + catalog.string() + "\r\n";
+    if (withFolder) text += "[dir]\r\npath=" + folder.path().string() + "/\r\n";
+    WriteFileBytes(folder / "settings.ini", text);
+  }
+
+  void writeCatalog(const std::vector<RecordTexts>& records) {
+    WriteFileBytes(catalogPath(), CatalogBytes(records));
+  }
+
+  ui::TMainForm& start(QSize screen = QSize(1024, 768)) {
+    form = std::make_unique<ui::TMainForm>(*state, dialogs, screen);
+    return *form;
+  }
+
+  ui::TMainForm& startShown() {
+    start();
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    return *form;
+  }
+
+  QString cell(int row, int column) const {
+    return form->GridModel->data(form->GridModel->index(row, column)).toString();
+  }
+
+  QStringList column(int c) const {
+    QStringList out;
+    for (int row = 1; row < form->GridModel->rowCount(); ++row) out << cell(row, c);
+    return out;
+  }
+
+  std::vector<int> selectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : form->BaseStringGrid->selectionModel()->selectedRows()) {
+      rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  }
+
+  TempFolder folder;
+  ScriptedDialogs dialogs;
+  std::unique_ptr<core::CatalogState> state;
+  std::unique_ptr<ui::TMainForm> form;  // destroyed first: it refers to the state
+};
+
+}  // namespace kitrova::testing
