@@ -1,6 +1,8 @@
 // The real Qt message boxes and the dialog base: captions, buttons, and which keys answer.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -10,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include "support/TempFolder.h"
 
 #include "platform/Dialogs.h"
 #include "platform/ModalDialog.h"
@@ -61,6 +65,29 @@ TEST(QtDialogsTest, YesNoDefaultsToYesButEscAndTheCloseBoxDecline) {
   EXPECT_EQ(dialogs.message(nullptr, MessageKind::Confirmation, QStringLiteral("Удалить?"),
                             MessageButtons::YesNo),
             MessageAnswer::Yes);
+}
+
+TEST(QtDialogsTest, OpenFileOffersTheGivenFolderFilterAndNameAndAcceptsANewFile) {
+  testing::TempFolder folder;
+  const QString dir =
+      QDir::toNativeSeparators(QString::fromStdU16String(folder.path().u16string()));
+  QtDialogs dialogs;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
+    EXPECT_EQ(dialog->nameFilters(),
+              QStringList{QStringLiteral("Файлы баз дистрибутивов (*.krv)")});
+    EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("krv"));
+    EXPECT_EQ(QDir(dialog->directory()), QDir(dir));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  const QString chosen =
+      dialogs.openFile(nullptr, {QStringLiteral("Файлы баз дистрибутивов|*.krv"),
+                                 QStringLiteral("krv"), dir, QStringLiteral("новая")});
+  EXPECT_EQ(chosen, dir + QDir::separator() + QStringLiteral("новая.krv"))
+      << "a file that does not exist yet, with the default suffix";
 }
 
 TEST(QtFilterTest, WindowsFiltersBecomeQtFilters) {
