@@ -30,30 +30,46 @@ bool KeyLess(const DistroField& a, const DistroField& b) {
   return a.length < b.length;
 }
 
-// Upper-cased keys of positions 1..n, computed once, stored side by side.
-struct KeyBlock {
-  std::vector<unsigned char> bytes;  // n * kFieldTextSize
-  std::vector<std::uint8_t> lengths;
-
+// Upper-cased keys of positions 1..n, computed once and packed end to end. The first eight
+// bytes of each key, big-endian and zero-padded, settle most comparisons in one step.
+class KeyBlock {
+ public:
   KeyBlock(const DistroRecord* records, std::size_t n, RecordField field)
-      : bytes(n * kFieldTextSize), lengths(n) {
+      : offsets_(n + 1), prefixes_(n) {
+    for (std::size_t i = 0; i < n; ++i) {
+      offsets_[i + 1] = offsets_[i] + FieldOf(records[i], field).length;
+    }
+    bytes_.resize(offsets_[n]);
     const auto& upper = UpperTable();
     for (std::size_t i = 0; i < n; ++i) {
       const DistroField& f = FieldOf(records[i], field);
-      unsigned char* out = &bytes[i * kFieldTextSize];
-      for (std::size_t k = 0; k < f.length; ++k)
+      unsigned char* out = bytes_.data() + offsets_[i];
+      std::uint64_t prefix = 0;
+      for (std::size_t k = 0; k < f.length; ++k) {
         out[k] = upper[static_cast<unsigned char>(f.text[k])];
-      lengths[i] = f.length;
+        if (k < 8) prefix |= static_cast<std::uint64_t>(out[k]) << (56 - 8 * k);
+      }
+      prefixes_[i] = prefix;
     }
   }
 
+  // A prefix that differs decides as the whole key would: padding only meets a byte that
+  // is either NUL (no difference) or larger, and the shorter key is then the smaller.
   int compare(std::size_t i, std::size_t j) const {
-    const std::size_t n = std::min(lengths[i], lengths[j]);
+    if (prefixes_[i] != prefixes_[j]) return prefixes_[i] < prefixes_[j] ? -1 : 1;
+    const std::size_t a = offsets_[i + 1] - offsets_[i];
+    const std::size_t b = offsets_[j + 1] - offsets_[j];
+    const std::size_t n = std::min(a, b);
     const int c =
-        n == 0 ? 0 : std::memcmp(&bytes[i * kFieldTextSize], &bytes[j * kFieldTextSize], n);
+        n == 0 ? 0 : std::memcmp(bytes_.data() + offsets_[i], bytes_.data() + offsets_[j], n);
     if (c != 0) return c;
-    return static_cast<int>(lengths[i]) - static_cast<int>(lengths[j]);
+    return a < b ? -1 : (a > b ? 1 : 0);
   }
+
+ private:
+  std::vector<std::uint32_t> offsets_;
+  std::vector<std::uint64_t> prefixes_;
+  std::vector<unsigned char> bytes_;
 };
 
 // Dense ranks: equal keys get the same rank, a smaller key a smaller rank.
@@ -112,21 +128,21 @@ std::vector<std::uint32_t> ReplaySelection(const std::vector<std::uint32_t>& ran
 
 // Puts record arrangement[k] at position k, following each cycle so that every record
 // moves once, as a whole image, through one record of room.
-void ApplyArrangement(DistroRecord* records, const std::vector<std::uint32_t>& arrangement) {
+void ApplyArrangement(DistroRecord* records, std::vector<std::uint32_t>& arrangement) {
   const std::size_t n = arrangement.size();
-  std::vector<bool> placed(n, false);
   DistroRecord held;
   for (std::size_t start = 0; start < n; ++start) {
-    if (placed[start] || arrangement[start] == start) continue;
+    if (arrangement[start] == start) continue;
     std::memcpy(&held, &records[start], sizeof(DistroRecord));
     std::size_t k = start;
     while (arrangement[k] != start) {
-      std::memcpy(&records[k], &records[arrangement[k]], sizeof(DistroRecord));
-      placed[k] = true;
-      k = arrangement[k];
+      const std::size_t from = arrangement[k];
+      std::memcpy(&records[k], &records[from], sizeof(DistroRecord));
+      arrangement[k] = static_cast<std::uint32_t>(k);  // placed
+      k = from;
     }
     std::memcpy(&records[k], &held, sizeof(DistroRecord));
-    placed[k] = true;
+    arrangement[k] = static_cast<std::uint32_t>(k);
   }
 }
 
@@ -136,8 +152,9 @@ void SortByField(CatalogTable& table, RecordField field) {
   const std::size_t n = static_cast<std::size_t>(table.count());
   if (n < 2) return;
   DistroRecord* records = table.records();
-  const KeyBlock keys(records, n, field);
-  ApplyArrangement(records, ReplaySelection(RankKeys(keys, n)));
+  std::vector<std::uint32_t> arrangement =
+      ReplaySelection(RankKeys(KeyBlock(records, n, field), n));
+  ApplyArrangement(records, arrangement);
 }
 
 void SortByName(CatalogTable& table) {
