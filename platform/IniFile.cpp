@@ -111,22 +111,30 @@ void CheckName(std::string_view what, std::string_view name, std::string_view fo
   }
 }
 
-std::string TempNameFor(const fs::path& file) {
+// For messages only; u8string never throws for a name the system's code page lacks.
+std::string Describe(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+fs::path TempPathFor(const fs::path& file) {
   std::random_device rd;
-  return file.filename().string() + ".tmp" + std::to_string(rd());
+  fs::path temp = file;
+  temp += ".tmp" + std::to_string(rd());
+  return temp;
 }
 
 void ReplaceFile(const fs::path& file, const std::string& content) {
-  const fs::path temp = file.parent_path() / TempNameFor(file);
+  const fs::path temp = TempPathFor(file);
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw IniWriteError("cannot create " + temp.string());
+    if (!out) throw IniWriteError("cannot create " + Describe(temp));
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     out.close();
     if (!out) {
       std::error_code ignored;
       fs::remove(temp, ignored);
-      throw IniWriteError("cannot write " + temp.string());
+      throw IniWriteError("cannot write " + Describe(temp));
     }
   }
   std::error_code ec;
@@ -134,7 +142,7 @@ void ReplaceFile(const fs::path& file, const std::string& content) {
   if (ec) {
     std::error_code ignored;
     fs::remove(temp, ignored);
-    throw IniWriteError("cannot replace " + file.string() + ": " + ec.message());
+    throw IniWriteError("cannot replace " + Describe(file) + ": " + ec.message());
   }
 }
 
@@ -171,9 +179,9 @@ void WriteIniValue(const fs::path& file, std::string_view section, std::string_v
   std::string content;
   if (fs::exists(status)) {
     // Never replace a file we could not read: that would throw its other lines away.
-    if (!fs::is_regular_file(status)) throw IniWriteError(file.string() + " is not a file");
+    if (!fs::is_regular_file(status)) throw IniWriteError(Describe(file) + " is not a file");
     std::optional<std::string> existing = ReadAll(file);
-    if (!existing) throw IniWriteError("cannot read " + file.string());
+    if (!existing) throw IniWriteError("cannot read " + Describe(file));
     content = std::move(*existing);
   }
 
