@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 
 #include "main_test_support.h"
 #include "ui/uSearchForm.h"
@@ -144,6 +145,10 @@ struct CommandCase {
   SearchDialog* (*dialogOf)(const MainFormDialogs&);
   QStringList orderWhileShown;  // names, sorted by the searched field
 };
+
+void PrintTo(const CommandCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SearchCancelTest : public SearchCommandsTest,
                          public ::testing::WithParamInterface<CommandCase> {};

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 
 #include "support/ScriptedDialogs.h"
 #include "ui/uSearchForm.h"
@@ -33,6 +34,11 @@ struct Expected {
   QSize client;
   QString emptyPrompt;
 };
+
+// Test names show the look's name rather than its bytes.
+void PrintTo(const Expected& e, std::ostream* os) {
+  *os << e.name;
+}
 
 std::vector<Expected> AllLooks() {
   return {
