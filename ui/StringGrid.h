@@ -60,6 +60,9 @@ class TStringGrid : public QTableView {
   // drags column borders), or -1.
   int ColumnBorderAt(QPoint point) const;
 
+  // Typing in the grid does not jump to rows: only arrow and page keys move the current row.
+  void keyboardSearch(const QString&) override {}
+
  signals:
   // After the grid's own reaction: a left press has already made its row current, a
   // right press has not changed the current row. `point` is in viewport coordinates.

@@ -130,9 +130,9 @@ void TMainForm::BuildToolBar() {
   ButtonsToolBar->setIconSize(QSize(32, 32));
   addToolBar(Qt::TopToolBarArea, ButtonsToolBar);
 
-  std::array<QToolButton**, 9> slots_ = {&NewBaseSpeedButton, &OpenSpeedButton, &AddSpeedButton,
-                                         &EditSpeedButton,    &DelSpeedButton,  &RunSpeedButton,
-                                         &SearchSpeedButton,  &SetSpeedButton,  &HelpSpeedButton};
+  std::array<QToolButton**, 9> targets = {&NewBaseSpeedButton, &OpenSpeedButton, &AddSpeedButton,
+                                          &EditSpeedButton,    &DelSpeedButton,  &RunSpeedButton,
+                                          &SearchSpeedButton,  &SetSpeedButton,  &HelpSpeedButton};
   for (std::size_t i = 0; i < kButtons.size(); ++i) {
     auto* button = new QToolButton(ButtonsToolBar);
     button->setObjectName(QString::fromLatin1(kButtons[i].name));
@@ -144,7 +144,7 @@ void TMainForm::BuildToolBar() {
     button->setMouseTracking(true);
     button->installEventFilter(this);
     ButtonsToolBar->addWidget(button);
-    *slots_[i] = button;
+    *targets[i] = button;
   }
 }
 

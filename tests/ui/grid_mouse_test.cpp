@@ -229,5 +229,20 @@ TEST_F(GridMouseTest, RunPassesAPathThatNamesNoFileWithoutAMessage) {
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(GridMouseTest, KeysMoveTheCurrentRowButStartNoCommand) {
+  startWith(SampleRecords());
+  form->BaseStringGrid->setFocus();
+  form->BaseStringGrid->SetRow(2);
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Delete, Qt::Key_Insert, Qt::Key_W}) {
+    QTest::keyClick(form->BaseStringGrid, key);
+  }
+  EXPECT_EQ(form->CurrentRow(), 2) << "typing does not jump to a row";
+  QTest::keyClick(form->BaseStringGrid, Qt::Key_Down);
+  EXPECT_EQ(form->CurrentRow(), 3);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(dialogs.shellOpened.empty());
+  EXPECT_EQ(ReadFileBytes(catalogPath()), onDisk);
+}
+
 }  // namespace
 }  // namespace kitrova::testing
