@@ -40,18 +40,23 @@ FileHandle Open(const fs::path& path, const char* mode) {
   return file;
 }
 
-// A name beside `target` that nothing else uses.
-fs::path TemporaryNameBeside(const fs::path& target) {
-  static std::mt19937_64 generator{std::random_device{}()};
+// Creates a new file beside `target` under a name that nothing else uses; failures are
+// reported with `target`, the file the user knows.
+FileHandle CreateTemporaryBeside(const fs::path& target, fs::path& temporary) {
+  std::mt19937_64 generator(
+      std::random_device{}() ^
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   const char* digits = "0123456789abcdef";
-  for (;;) {
+  for (int attempt = 0;; ++attempt) {
     std::string suffix = ".~";
     std::uint64_t value = generator();
     for (int k = 0; k < 12; ++k, value >>= 4) suffix += digits[value & 15];
-    fs::path candidate = target;
-    candidate += suffix;
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
+    temporary = target;
+    temporary += suffix;
+    errno = 0;
+    FileHandle file(detail::OpenFile(temporary, "wbx"));  // x: never reuse an existing file
+    if (file) return file;
+    if (errno != EEXIST || attempt == 100) Fail(LastError(std::errc::permission_denied), target);
   }
 }
 
@@ -85,11 +90,8 @@ void ReplaceFile(const fs::path& target, const void* data, std::size_t size,
                  std::optional<fs::file_time_type> modified) {
   const std::optional<fs::perms> permissions = CheckWritableTarget(target);
   const fs::path realTarget = WhereItLies(target);
-  const fs::path temporary = TemporaryNameBeside(realTarget);
-
-  errno = 0;
-  FileHandle file(detail::OpenFile(temporary, "wb"));
-  if (!file) Fail(LastError(std::errc::permission_denied), target);
+  fs::path temporary;
+  FileHandle file = CreateTemporaryBeside(realTarget, temporary);
 
   auto discard = [&](std::error_code code) {
     file.reset();
@@ -118,6 +120,8 @@ void ReplaceFile(const fs::path& target, const void* data, std::size_t size,
 std::vector<char> ReadWholeFile(const fs::path& path) {
   FileHandle file = Open(path, "rb");
   std::vector<char> bytes;
+  std::error_code ec;
+  if (const std::uintmax_t size = fs::file_size(path, ec); !ec) bytes.reserve(size);
   char chunk[1 << 16];
   for (;;) {
     errno = 0;
