@@ -53,14 +53,14 @@ constexpr std::array<int, kGridColumns> kDesignedColumnWidths = {165, 213, 154, 
 constexpr int kDesignedScreenWidth = 1024;
 constexpr int kDesignedScreenHeight = 768;
 
-struct ButtonSpec {
+struct ToolButtonInfo {
   const char* name;
   const char* hint;
   const char* picture;
 };
 
 // The tool bar from left to right.
-const std::array<ButtonSpec, 9> kButtons = {{
+const std::array<ToolButtonInfo, 9> kButtons = {{
     {"NewBaseSpeedButton", "Новая база дистрибутивов", "new.bmp"},
     {"OpenSpeedButton", "Открыть базу дистрибутивов", "open.bmp"},
     {"AddSpeedButton", "Добавить дистрибутив", "add.bmp"},
@@ -316,8 +316,8 @@ QSize TMainForm::ScaledWindowSize(QSize screen, QSize designed) {
 
 QString TMainForm::HintOf(const QToolButton* button) {
   if (!button) return {};
-  for (const ButtonSpec& spec : kButtons) {
-    if (button->objectName() == QLatin1String(spec.name)) return QString::fromUtf8(spec.hint);
+  for (const ToolButtonInfo& info : kButtons) {
+    if (button->objectName() == QLatin1String(info.name)) return QString::fromUtf8(info.hint);
   }
   return {};
 }
