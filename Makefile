@@ -5,7 +5,7 @@ BENCH_DIR ?= build-bench
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := $(shell grep -v '^\s*\#' packages.txt | grep -v '^\s*$$')
 
-.PHONY: all deps configure build test run bench screenshot format clean
+.PHONY: all deps configure build test run bench screenshot format format-check clean
 
 all: build
 
@@ -45,8 +45,13 @@ bench: deps
 screenshot: build
 	bash tools/screenshot.sh $(BUILD_DIR)
 
+SOURCES = $(shell find core platform settings ui app tests bench -name '*.cpp' -o -name '*.h')
+
 format:
-	find core platform settings ui app tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	clang-format -i $(SOURCES)
+
+format-check: deps
+	@clang-format --dry-run --Werror $(SOURCES)
 
 clean:
 	rm -rf $(BUILD_DIR) $(BENCH_DIR)

@@ -44,7 +44,7 @@ int main(int argc, char* argv[]) {
   }
 
   const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size()
-                                                         : QSize(1024, 768);
+                                                        : QSize(1024, 768);
   ui::TMainForm mainForm(state, dialogs, screen);
   ui::TAddForm addForm(programFolder, dialogs);
   ui::TAboutForm aboutForm(programFolder, dialogs);
@@ -54,8 +54,8 @@ int main(int argc, char* argv[]) {
   ui::TNameNewBaseForm nameNewBaseForm;
   ui::TSearchTypeForm searchTypeForm(dialogs);
   ui::TSearchYearForm searchYearForm(dialogs);
-  mainForm.SetDialogs({&addForm, &aboutForm, &searchForm, &optionsForm, &editForm,
-                       &nameNewBaseForm, &searchTypeForm, &searchYearForm});
+  mainForm.SetDialogs({&addForm, &aboutForm, &searchForm, &optionsForm, &editForm, &nameNewBaseForm,
+                       &searchTypeForm, &searchYearForm});
 
   splash->hide();
   splash.reset();

@@ -16,8 +16,8 @@ struct OsVersionInfo {
   int platformId = kPlatformOther;
   int major = 0;
   int minor = 0;
-  std::uint32_t build = 0;   // already reduced as the version line wants it
-  std::string servicePack;   // the service-pack text (Windows), empty elsewhere
+  std::uint32_t build = 0;  // already reduced as the version line wants it
+  std::string servicePack;  // the service-pack text (Windows), empty elsewhere
 };
 
 struct MemoryInfo {

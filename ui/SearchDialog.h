@@ -24,8 +24,7 @@ class SearchDialog : public platform::ModalDialog {
   Q_OBJECT
  public:
   // Runs FormCreate.
-  SearchDialog(const SearchDialogLook& look, platform::Dialogs& dialogs,
-               QWidget* parent = nullptr);
+  SearchDialog(const SearchDialogLook& look, platform::Dialogs& dialogs, QWidget* parent = nullptr);
 
   QLabel* Label1 = nullptr;
   QLineEdit* SearchPromptEdit = nullptr;

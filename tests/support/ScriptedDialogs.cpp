@@ -44,7 +44,9 @@ QString ScriptedDialogs::openFile(QWidget*, const platform::FileDialogOptions& o
   return a;
 }
 
-void ScriptedDialogs::openWithShell(const QString& path) { shellOpened.push_back(path); }
+void ScriptedDialogs::openWithShell(const QString& path) {
+  shellOpened.push_back(path);
+}
 
 std::vector<QString> ScriptedDialogs::texts() const {
   std::vector<QString> out;
