@@ -73,6 +73,24 @@ QString RefusedNameReason(const QString& name) {
   return {};
 }
 
+// The working copy belongs to the current catalog and is deleted when the program closes, so
+// it may never become the current catalog itself. Windows ignores letter case in file names.
+bool NamesWorkingCopy(const core::CatalogState& state, const fs::path& path) {
+  const fs::path copy = core::WorkingCopyPath(state.ProgramFolder);
+  std::error_code ec;
+  if (fs::equivalent(path, copy, ec)) return true;
+  return path.parent_path() == copy.parent_path() &&
+         platform::PathToQString(path.filename())
+                 .compare(platform::PathToQString(copy.filename()), Qt::CaseInsensitive) == 0;
+}
+
+QString WorkingCopyRefusal(const fs::path& path) {
+  return QStringLiteral(
+             "Файл \"%1\" — рабочая копия текущей базы: программа удаляет его при "
+             "выходе, поэтому сделать его базой нельзя.")
+      .arg(platform::PathToQString(path));
+}
+
 // A new catalog is an empty file. An existing file is never touched here.
 void CreateEmptyFile(const fs::path& path) {
   QFile file(platform::PathToQString(path));
@@ -111,10 +129,15 @@ void TMainForm::NewBaseSpeedButtonClick() {
       return;
     }
 
-    core::TakeBackupCopy(state_, moment);
-
     // ".krv" goes on as typed, even after a name that already ends in it.
     const fs::path path = state_.ProgramFolder / platform::PathFromQString(name + ".krv");
+    if (NamesWorkingCopy(state_, path)) {
+      ShowError(*this, WorkingCopyRefusal(path));
+      return;
+    }
+
+    core::TakeBackupCopy(state_, moment);
+
     std::error_code ignored;
     if (fs::exists(path, ignored)) {
       // A catalog of that name is taken over with its records: every later save rewrites
@@ -146,6 +169,10 @@ void TMainForm::OpenSpeedButtonClick() {
       const fs::path chosenPath = platform::PathFromQString(chosen);
       // The same characters, letter case included; anything else is another file.
       if (chosenPath.native() == state_.CurrentBasePath.native()) return;
+      if (NamesWorkingCopy(state_, chosenPath)) {
+        ShowError(*this, WorkingCopyRefusal(chosenPath));
+        return;
+      }
       path = chosenPath;
     }
     // A cancelled dialog leaves `path` on the current catalog, which is read again.

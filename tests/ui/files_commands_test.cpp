@@ -225,6 +225,30 @@ TEST_F(FilesCommandsTest, NameThatIsNotAPlainFileNameIsRefusedBeforeAnythingChan
             entriesBefore);
 }
 
+// "_tmp.krv" is deleted when the program closes: as the current catalog it would take every
+// record added to it along.
+TEST_F(FilesCommandsTest, TheWorkingCopyNeverBecomesTheCurrentCatalog) {
+  startWith(testing::SampleRecords(), /*backup=*/true);
+  ASSERT_TRUE(fs::is_regular_file(workingCopy()));
+  const Snapshot before = snapshot();
+  for (const QString& name : {QStringLiteral("_tmp"), QStringLiteral("_TMP")}) {
+    dialogs.clear();
+    answerName(name);
+    form->NewBaseSpeedButtonClick();
+    ASSERT_EQ(dialogs.messages.size(), 1u) << name.toStdString();
+    EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("рабочая копия")));
+  }
+  dialogs.clear();
+  dialogs.fileAnswers.push_back(platform::PathToQString(workingCopy()));
+  form->OpenSpeedButtonClick();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
+
+  expectUnchanged(before);
+  EXPECT_TRUE(backupCopies().empty());
+}
+
 TEST_F(FilesCommandsTest, RefusedSettingsWriteIsReportedAndTheCommandGoesOn) {
   startWith(testing::SampleRecords());
   fs::remove(folder / "settings.ini");
