@@ -182,6 +182,11 @@ void WriteIniValue(const fs::path& file, std::string_view section, std::string_v
     if (!fs::is_regular_file(status)) throw IniWriteError(Describe(file) + " is not a file");
     std::optional<std::string> existing = ReadAll(file);
     if (!existing) throw IniWriteError("cannot read " + Describe(file));
+    // The rename below would replace even a read-only file; the system's refusal to open
+    // it for writing is the answer the caller must see.
+    if (!std::ofstream(file, std::ios::binary | std::ios::in | std::ios::out)) {
+      throw IniWriteError("cannot write " + Describe(file));
+    }
     content = std::move(*existing);
   }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "support/TempFolder.h"
@@ -139,6 +140,20 @@ TEST_F(IniFileTest, AProgramFolderUnderARegularFileRefusesTheWrite) {
   EXPECT_THROW(WriteIniValue(dir / "plain" / "settings.ini", "dir", "path", "x"), IniWriteError);
   EXPECT_EQ(ReadFileBytes(dir / "plain"), "data");
   EXPECT_EQ(ReadIniValue(dir / "plain" / "settings.ini", "dir", "path"), "");
+}
+
+TEST_F(IniFileTest, AReadOnlyFileRefusesTheWriteAndStaysAsItWas) {
+  WriteFileBytes(ini, "[dir]\r\npath=a\r\n");
+  fs::permissions(ini, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const bool systemRefuses = !std::ofstream(ini, std::ios::binary | std::ios::in | std::ios::out);
+  if (!systemRefuses) {
+    fs::permissions(ini, fs::perms::owner_all);
+    GTEST_SKIP() << "this account may write read-only files";
+  }
+  EXPECT_THROW(WriteIniValue(ini, "dir", "path", "b"), IniWriteError);
+  fs::permissions(ini, fs::perms::owner_all);
+  EXPECT_EQ(ReadFileBytes(ini), "[dir]\r\npath=a\r\n");
+  EXPECT_EQ(EntriesInFolder(), 1u);
 }
 
 TEST_F(IniFileTest, LineBreaksCannotSmuggleInLines) {
