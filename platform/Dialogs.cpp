@@ -1,8 +1,10 @@
 #include "platform/Dialogs.h"
 
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -26,11 +28,35 @@ QMessageBox::Icon IconFor(MessageKind kind) {
   return QMessageBox::NoIcon;
 }
 
+// A message box that only a button can end.
+class MustChooseBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Escape) {
+      event->accept();
+      return;
+    }
+    QMessageBox::keyPressEvent(event);
+  }
+  void closeEvent(QCloseEvent* event) override {
+    if (clickedButton() == nullptr) {
+      event->ignore();
+      return;
+    }
+    QMessageBox::closeEvent(event);
+  }
+};
+
 }  // namespace
 
 MessageAnswer QtDialogs::message(QWidget* parent, MessageKind kind, const QString& text,
                                  MessageButtons buttons) {
-  QMessageBox box(parent);
+  QMessageBox plainBox(parent);
+  MustChooseBox mustChooseBox(parent);
+  QMessageBox& box = buttons == MessageButtons::YesNoMustChoose ? mustChooseBox : plainBox;
   box.setWindowTitle(kApplicationTitle);
   box.setIcon(IconFor(kind));
   box.setText(text);
@@ -54,6 +80,11 @@ MessageAnswer QtDialogs::message(QWidget* parent, MessageKind kind, const QStrin
       box.setDefaultButton(yes);
       // Esc and the close box must decline, never confirm.
       box.setEscapeButton(no);
+      break;
+    case MessageButtons::YesNoMustChoose:
+      yes = box.addButton(QMessageBox::Yes);
+      no = box.addButton(QMessageBox::No);
+      box.setDefaultButton(yes);
       break;
   }
   box.exec();

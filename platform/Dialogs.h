@@ -12,7 +12,9 @@ class QWidget;
 namespace kitrova::platform {
 
 enum class MessageKind { Information, Error, Confirmation, Plain };
-enum class MessageButtons { Ok, Yes, YesNo };
+// YesNo: Esc and the close box answer No. YesNoMustChoose: neither Esc nor the close box
+// dismisses the box, for a question where a slip of the key must not decide.
+enum class MessageButtons { Ok, Yes, YesNo, YesNoMustChoose };
 // Closed: the box was dismissed by its close box or Esc without a button.
 enum class MessageAnswer { Ok, Yes, No, Closed };
 

@@ -436,8 +436,9 @@ void TMainForm::FormResize() {
 }
 
 void TMainForm::FormClose() {
-  const platform::MessageAnswer answer = dialogs_.message(
-      this, platform::MessageKind::Confirmation, kSaveQuestion, platform::MessageButtons::YesNo);
+  const platform::MessageAnswer answer =
+      dialogs_.message(this, platform::MessageKind::Confirmation, kSaveQuestion,
+                       platform::MessageButtons::YesNoMustChoose);
   bool keepWorkingCopy = false;
   if (answer == platform::MessageAnswer::No) {
     try {

@@ -67,6 +67,23 @@ TEST(QtDialogsTest, YesNoDefaultsToYesButEscAndTheCloseBoxDecline) {
             MessageAnswer::Yes);
 }
 
+TEST(QtDialogsTest, AMustChooseQuestionIgnoresEscAndTheCloseBox) {
+  QtDialogs dialogs;
+  WhenBoxShows([](QMessageBox* box) {
+    EXPECT_EQ(box->buttons().size(), 2);
+    QTest::keyClick(box, Qt::Key_Escape);
+    box->close();
+    EXPECT_TRUE(box->isVisible());
+    for (QAbstractButton* button : box->buttons()) {
+      if (box->standardButton(button) == QMessageBox::No) button->click();
+    }
+  });
+  EXPECT_EQ(dialogs.message(nullptr, MessageKind::Confirmation,
+                            QStringLiteral("Сохранить изменения в базе?"),
+                            MessageButtons::YesNoMustChoose),
+            MessageAnswer::No);
+}
+
 TEST(QtDialogsTest, OpenFileOffersTheGivenFolderFilterAndNameAndAcceptsANewFile) {
   testing::TempFolder folder;
   const QString dir =

@@ -119,7 +119,7 @@ TEST_F(HelpCommands, ExitAsksTheSaveQuestionAndCloses) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, kSaveQuestion);
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Confirmation);
-  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNoMustChoose);
   EXPECT_FALSE(main->isVisible());
   EXPECT_FALSE(fs::exists(core::WorkingCopyPath(folder.path())));
 }

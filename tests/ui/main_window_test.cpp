@@ -199,7 +199,7 @@ TEST_F(MainCloseTest, NoPutsTheCatalogBackByteForByteAndDeletesTheWorkingCopy) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Сохранить изменения в базе?");
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Confirmation);
-  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::YesNoMustChoose);
   EXPECT_EQ(ReadFileBytes(catalogPath()), original);
   EXPECT_FALSE(fs::exists(folder / "_tmp.krv"));
   EXPECT_FALSE(form->isVisible());
