@@ -78,16 +78,15 @@ void ReadStartupSettings(core::CatalogState& state, platform::Dialogs& dialogs, 
       const std::optional<std::string> bytes = platform::ToCp1251(chosen);
       if (!bytes) {
         // Storing a mangled name would send every later browse to a wrong folder.
-        dialogs.message(parent, MessageKind::Error,
-                        UnencodableFolderText(platform::FirstUnencodable(chosen)),
-                        MessageButtons::Ok);
+        platform::ShowErrorText(dialogs, parent,
+                                UnencodableFolderText(platform::FirstUnencodable(chosen)));
         continue;
       }
       WriteSetting(state.ProgramFolder, kDirSection, kPathKey, *bytes);
       folder = *bytes;
     }
   } catch (const std::exception&) {
-    dialogs.message(parent, MessageKind::Error, kConfigErrorText, MessageButtons::Ok);
+    platform::ShowErrorText(dialogs, parent, kConfigErrorText);
   }
 }
 
@@ -95,7 +94,7 @@ void LoadBackupFlag(core::CatalogState& state, platform::Dialogs& dialogs, QWidg
   try {
     state.BackupEnabled = ReadSetting(state.ProgramFolder, kBackupSection, kDoKey) == "yes";
   } catch (const std::exception&) {
-    dialogs.message(parent, MessageKind::Error, kConfigErrorText, MessageButtons::Ok);
+    platform::ShowErrorText(dialogs, parent, kConfigErrorText);
   }
 }
 

@@ -389,8 +389,7 @@ void TMainForm::FormCreate() {
       try {
         settings::WriteLastBase(state_);
       } catch (const std::exception&) {
-        dialogs_.message(this, platform::MessageKind::Error, settings::kConfigErrorText,
-                         platform::MessageButtons::Ok);
+        platform::ShowErrorText(dialogs_, this, settings::kConfigErrorText);
       }
     }
 

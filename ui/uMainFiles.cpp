@@ -24,10 +24,6 @@ namespace kitrova::ui {
 
 namespace {
 
-void ShowError(TMainForm& form, const QString& text) {
-  form.Dialogs().message(&form, platform::MessageKind::Error, text, platform::MessageButtons::Ok);
-}
-
 bool IsReservedDeviceName(const QString& name) {
   // Windows reserves these names whatever extension follows, and ignores trailing blanks.
   QString base = name.section(QLatin1Char('.'), 0, 0);
@@ -107,7 +103,7 @@ void RememberCurrentCatalog(TMainForm& form) {
   try {
     settings::WriteLastBase(form.State());
   } catch (const std::exception&) {
-    ShowError(form, settings::kConfigErrorText);
+    platform::ShowErrorText(form.Dialogs(), &form, settings::kConfigErrorText);
   }
 }
 
@@ -125,14 +121,14 @@ void TMainForm::NewBaseSpeedButtonClick() {
     const QString name = dialog->Edit1->text();
     if (name.isEmpty()) return;
     if (const QString reason = RefusedNameReason(name); !reason.isEmpty()) {
-      ShowError(*this, reason);
+      platform::ShowErrorText(dialogs_, this, reason);
       return;
     }
 
     // ".krv" goes on as typed, even after a name that already ends in it.
     const fs::path path = state_.ProgramFolder / platform::PathFromQString(name + ".krv");
     if (NamesWorkingCopy(state_, path)) {
-      ShowError(*this, WorkingCopyRefusal(path));
+      platform::ShowErrorText(dialogs_, this, WorkingCopyRefusal(path));
       return;
     }
 
@@ -170,7 +166,7 @@ void TMainForm::OpenSpeedButtonClick() {
       // The same characters, letter case included; anything else is another file.
       if (chosenPath.native() == state_.CurrentBasePath.native()) return;
       if (NamesWorkingCopy(state_, chosenPath)) {
-        ShowError(*this, WorkingCopyRefusal(chosenPath));
+        platform::ShowErrorText(dialogs_, this, WorkingCopyRefusal(chosenPath));
         return;
       }
       path = chosenPath;

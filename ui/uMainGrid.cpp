@@ -27,8 +27,7 @@ void TMainForm::BaseStringGridMouseDown(Qt::MouseButton button, Qt::KeyboardModi
       lastPopupPosition_ = screenPosition;
       ActionPopupMenu->popup(screenPosition);
     } else {
-      dialogs_.message(this, platform::MessageKind::Error, kAddRecordText,
-                       platform::MessageButtons::Ok);
+      platform::ShowErrorText(dialogs_, this, kAddRecordText);
     }
     return;
   }
@@ -70,8 +69,7 @@ void TMainForm::RunSelected() {
   const int row = CurrentRow();
   // A row the table no longer holds names no record either.
   if (row <= 0 || row > state_.DistroTable.count()) {
-    dialogs_.message(this, platform::MessageKind::Error, kChooseRecordText,
-                     platform::MessageButtons::Ok);
+    platform::ShowErrorText(dialogs_, this, kChooseRecordText);
     return;
   }
   // The stored path as it is: not tested, not quoted, not changed.

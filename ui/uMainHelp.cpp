@@ -35,7 +35,7 @@ void TMainForm::N17Click() {
 }
 
 void TMainForm::N16Click() {
-  dialogs_.message(this, platform::MessageKind::Error, kHelpText, platform::MessageButtons::Ok);
+  platform::ShowErrorText(dialogs_, this, kHelpText);
 }
 
 // The close box's own road, so FormClose asks about saving.

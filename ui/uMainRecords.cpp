@@ -32,14 +32,16 @@ QString FullTableText() {
       .arg(core::kCatalogCapacity);
 }
 
-void ShowError(TMainForm& main, const QString& text) {
-  main.Dialogs().message(&main, MessageKind::Error, text, MessageButtons::Ok);
-}
-
-// A catalog that could not be read is never overwritten from whatever the table holds.
-bool RefuseUnloadedCatalog(TMainForm& main) {
-  if (main.State().CatalogLoaded) return false;
-  ShowError(main, kNotLoadedText);
+// The start of every change: the moment is read first, a catalog that could not be read is
+// refused (it must never be overwritten from whatever the table holds), and the backup copy
+// is taken before any other check, dialog or question. False when the command stops here.
+bool BeginChange(TMainForm& main) {
+  const core::Moment moment = core::CurrentMoment();
+  if (!main.State().CatalogLoaded) {
+    platform::ShowErrorText(main.Dialogs(), &main, kNotLoadedText);
+    return false;
+  }
+  core::TakeBackupCopy(main.State(), moment);
   return true;
 }
 
@@ -47,7 +49,7 @@ bool RefuseUnloadedCatalog(TMainForm& main) {
 int SelectedPosition(TMainForm& main) {
   const int row = main.CurrentRow();
   if (row >= 1 && row <= main.State().DistroTable.count()) return row;
-  ShowError(main, kChooseDistroText);
+  platform::ShowErrorText(main.Dialogs(), &main, kChooseDistroText);
   return 0;
 }
 
@@ -59,7 +61,7 @@ std::optional<core::DistroRecord> RunRecordDialog(TMainForm& main, RecordForm& f
     const RecordTexts texts = form.Texts();
     if (texts.name.isEmpty()) return std::nullopt;
     if (auto record = RecordFromTexts(texts)) return record;
-    ShowError(main, form.UnencodableMessage());
+    platform::ShowErrorText(main.Dialogs(), &main, form.UnencodableMessage());
   }
 }
 
@@ -111,11 +113,9 @@ void TMainForm::AddSpeedButtonClick() {
   RecordForm* const form = Forms().AddForm;
   if (!form) return;
   try {
-    const core::Moment moment = core::CurrentMoment();
-    if (RefuseUnloadedCatalog(*this)) return;
-    core::TakeBackupCopy(State(), moment);
+    if (!BeginChange(*this)) return;
     if (State().DistroTable.full()) {
-      ShowError(*this, FullTableText());
+      platform::ShowErrorText(dialogs_, this, FullTableText());
       return;
     }
     FlushSelection();
@@ -132,9 +132,7 @@ void TMainForm::EditSpeedButtonClick() {
   RecordForm* const form = Forms().EditForm;
   if (!form) return;
   try {
-    const core::Moment moment = core::CurrentMoment();
-    if (RefuseUnloadedCatalog(*this)) return;
-    core::TakeBackupCopy(State(), moment);
+    if (!BeginChange(*this)) return;
     const int position = SelectedPosition(*this);
     if (position == 0) return;
     core::CatalogTable& table = State().DistroTable;
@@ -153,9 +151,7 @@ void TMainForm::EditSpeedButtonClick() {
 
 void TMainForm::DelSpeedButtonClick() {
   try {
-    const core::Moment moment = core::CurrentMoment();
-    if (RefuseUnloadedCatalog(*this)) return;
-    core::TakeBackupCopy(State(), moment);
+    if (!BeginChange(*this)) return;
     const int position = SelectedPosition(*this);
     if (position == 0) return;
     // Only an explicit Yes deletes; the close box and Esc keep the record.

@@ -29,10 +29,6 @@ struct SearchCommand {
   bool sortByNameOnCancel;
 };
 
-void ShowError(TMainForm& form, const QString& text) {
-  form.Dialogs().message(&form, platform::MessageKind::Error, text, platform::MessageButtons::Ok);
-}
-
 void RunSearch(TMainForm& form, SearchDialog* dialog, const SearchCommand& command) {
   if (dialog == nullptr) return;
   core::CatalogState& state = form.State();
@@ -57,9 +53,11 @@ void RunSearch(TMainForm& form, SearchDialog* dialog, const SearchCommand& comma
     // nothing; searching a replaced text would find the wrong records.
     const std::optional<std::string> prompt = platform::ToCp1251(text);
     if (!prompt) {
-      ShowError(form, QStringLiteral("Ничего не найдено: символа \"%1\" не может быть в базе "
-                                     "(она хранит текст в кодировке Windows-1251).")
-                          .arg(platform::FirstUnencodable(text)));
+      platform::ShowErrorText(
+          form.Dialogs(), &form,
+          QStringLiteral("Ничего не найдено: символа \"%1\" не может быть в базе "
+                         "(она хранит текст в кодировке Windows-1251).")
+              .arg(platform::FirstUnencodable(text)));
       return;
     }
 
@@ -69,7 +67,7 @@ void RunSearch(TMainForm& form, SearchDialog* dialog, const SearchCommand& comma
     if (results.found) {
       form.SelectGridRows(results.first(), results.last());
     } else {
-      ShowError(form, kNothingFoundText);
+      platform::ShowErrorText(form.Dialogs(), &form, kNothingFoundText);
     }
   } catch (const std::exception& error) {
     form.ReportError(error);
