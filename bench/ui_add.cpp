@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/SilentDialogs.h"
 #include "core/CatalogFile.h"
 #include "core/Sort.h"
 #include "platform/Dialogs.h"
@@ -24,19 +25,6 @@ namespace {
 
 using namespace kitrova;
 namespace fs = std::filesystem;
-
-// Answers every box with its first button and cancels every chooser.
-class SilentDialogs final : public platform::Dialogs {
- public:
-  platform::MessageAnswer message(QWidget*, platform::MessageKind, const QString&,
-                                  platform::MessageButtons buttons) override {
-    return buttons == platform::MessageButtons::Ok ? platform::MessageAnswer::Ok
-                                                   : platform::MessageAnswer::Yes;
-  }
-  QString chooseFolder(QWidget*, const QString&) override { return {}; }
-  QString openFile(QWidget*, const platform::FileDialogOptions&) override { return {}; }
-  void openWithShell(const QString&) override {}
-};
 
 std::string Word(std::mt19937& random, bool cyrillic) {
   std::string word;
@@ -56,7 +44,7 @@ struct AddFixture {
 
   fs::path folder =
       fs::temp_directory_path() / ("kitrova-bench-add-" + std::to_string(std::random_device{}()));
-  SilentDialogs dialogs;
+  kitrova::bench::SilentDialogs dialogs;
   std::unique_ptr<core::CatalogState> state;
   std::unique_ptr<ui::TMainForm> main;
   std::vector<core::DistroRecord> loaded;  // the table as start-up sorted it

@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "bench/SilentDialogs.h"
 #include "core/CatalogState.h"
 #include "core/Sort.h"
 #include "platform/Dialogs.h"
@@ -22,18 +23,6 @@ namespace {
 
 using namespace kitrova;
 namespace fs = std::filesystem;
-
-class QuietDialogs final : public platform::Dialogs {
- public:
-  platform::MessageAnswer message(QWidget*, platform::MessageKind, const QString&,
-                                  platform::MessageButtons buttons) override {
-    return buttons == platform::MessageButtons::Ok ? platform::MessageAnswer::Ok
-                                                   : platform::MessageAnswer::Yes;
-  }
-  QString chooseFolder(QWidget*, const QString&) override { return {}; }
-  QString openFile(QWidget*, const platform::FileDialogOptions&) override { return {}; }
-  void openWithShell(const QString&) override {}
-};
 
 core::DistroRecord SampleRecord(std::mt19937& random) {
   core::DistroRecord record{};
@@ -118,7 +107,7 @@ struct ProgramFolder {
 // load, sort, grid, working copy) until it has been shown and painted.
 void BM_FormCreateToShown10000(benchmark::State& bench) {
   ProgramFolder folder;
-  QuietDialogs dialogs;
+  kitrova::bench::SilentDialogs dialogs;
   for (auto _ : bench) {
     core::CatalogState state(folder.path);
     const auto start = std::chrono::steady_clock::now();
