@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Words.h"
 #include "core/CatalogFile.h"
 #include "core/Search.h"
 #include "core/Sort.h"
@@ -16,6 +17,7 @@ namespace {
 
 using namespace kitrova::core;
 namespace fs = std::filesystem;
+using kitrova::bench::Word;
 
 // Windows-1251 words: Утилиты, Игры, Графика, Мультимедиа, Интернет, Офис, Система.
 const char* const kTypes[] = {"\xD3\xF2\xE8\xEB\xE8\xF2\xFB",
@@ -29,17 +31,6 @@ const char* const kTypes[] = {"\xD3\xF2\xE8\xEB\xE8\xF2\xFB",
                               "Codecs",
                               "Development"};
 const char* const kLicences[] = {"Freeware", "Shareware", "Trial", "Open Source", "Commercial"};
-
-std::string Word(std::mt19937& random, bool cyrillic) {
-  std::string word;
-  const int length = 3 + static_cast<int>(random() % 8);
-  for (int k = 0; k < length; ++k) {
-    word +=
-        cyrillic ? static_cast<char>(0xE0 + random() % 32) : static_cast<char>('a' + random() % 26);
-  }
-  word[0] = static_cast<char>(word[0] - 0x20);  // the capital, in both alphabets
-  return word;
-}
 
 // A catalog as users keep them: many equal types and licences, few equal names.
 void FillRealistic(CatalogTable& table) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/SilentDialogs.h"
+#include "bench/Words.h"
 #include "core/CatalogFile.h"
 #include "core/Sort.h"
 #include "platform/Dialogs.h"
@@ -25,17 +26,7 @@ namespace {
 
 using namespace kitrova;
 namespace fs = std::filesystem;
-
-std::string Word(std::mt19937& random, bool cyrillic) {
-  std::string word;
-  const int length = 3 + static_cast<int>(random() % 8);
-  for (int k = 0; k < length; ++k) {
-    word +=
-        cyrillic ? static_cast<char>(0xE0 + random() % 32) : static_cast<char>('a' + random() % 26);
-  }
-  word[0] = static_cast<char>(word[0] - 0x20);
-  return word;
-}
+using kitrova::bench::Word;
 
 // A program folder with its assets, settings and a catalog of 9999 records, and the main
 // window on it; one add brings the catalog to its capacity of 10000.

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "bench/SilentDialogs.h"
+#include "bench/Words.h"
 #include "core/CatalogState.h"
 #include "core/Sort.h"
 #include "platform/Dialogs.h"
@@ -26,13 +27,8 @@ namespace fs = std::filesystem;
 
 core::DistroRecord SampleRecord(std::mt19937& random) {
   core::DistroRecord record{};
-  std::string name;
-  const int length = 4 + static_cast<int>(random() % 12);
-  for (int k = 0; k < length; ++k) {
-    // Half Latin, half Cyrillic (Windows-1251 0xC0..0xFF).
-    name += random() % 2 ? static_cast<char>('a' + random() % 26)
-                         : static_cast<char>(0xE0 + random() % 32);
-  }
+  // Half Latin, half Cyrillic.
+  const std::string name = bench::Word(random, random() % 2 == 0);
   record.Name.assign(name);
   record.Type.assign("\xD3\xF2\xE8\xEB\xE8\xF2\xFB");
   record.License.assign(random() % 2 ? "Freeware" : "Shareware");

@@ -7,6 +7,7 @@
 
 #include "core/CatalogError.h"
 #include "core/CatalogFile.h"
+#include "support/Records.h"
 #include "support/TempFolder.h"
 
 #if defined(__unix__)
@@ -23,16 +24,12 @@ using testing::ReadFileBytes;
 using testing::TempFolder;
 using testing::WriteFileBytes;
 
-std::string RecordImage(const std::string& name) {
-  DistroRecord record{};
-  record.Name.assign(name);
-  record.Year.assign("2005");
-  return std::string(reinterpret_cast<const char*>(&record), sizeof record);
-}
-
 std::string Images(int count) {
   std::string bytes;
-  for (int k = 1; k <= count; ++k) bytes += RecordImage("r" + std::to_string(k));
+  for (int k = 1; k <= count; ++k) {
+    const std::string name = "r" + std::to_string(k);
+    bytes += testing::RecordImage(testing::RecordOf({.name = name, .year = "2005"}));
+  }
   return bytes;
 }
 
@@ -55,9 +52,8 @@ class CatalogFileTest : public ::testing::Test {
   void Fill(int count) {
     state.DistroTable.setCount(0);
     for (int k = 1; k <= count; ++k) {
-      DistroRecord record{};
-      record.Name.assign("old" + std::to_string(k));
-      state.DistroTable.append(record);
+      const std::string name = "old" + std::to_string(k);
+      state.DistroTable.append(testing::RecordOf({.name = name}));
     }
   }
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Search.h"
+#include "support/Records.h"
 
 namespace kitrova::core {
 namespace {
@@ -14,11 +15,7 @@ class SearchTest : public ::testing::Test {
   CatalogState state{"/nowhere"};
 
   void Add(const std::string& name, const std::string& type = "", const std::string& year = "") {
-    DistroRecord record{};
-    record.Name.assign(name);
-    record.Type.assign(type);
-    record.Year.assign(year);
-    state.DistroTable.append(record);
+    state.DistroTable.append(testing::RecordOf({.name = name, .type = type, .year = year}));
   }
   std::vector<int> Found() const {
     const SearchResultList& r = state.SearchResults;

@@ -7,12 +7,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "support/ModalDriver.h"
 #include "support/TempFolder.h"
 
 #include "platform/Dialogs.h"
@@ -21,24 +21,16 @@
 namespace kitrova::platform {
 namespace {
 
-// Runs `act` on the message box once it is up.
-void WhenBoxShows(std::function<void(QMessageBox*)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    act(box);
-  });
-}
-
 TEST(QtDialogsTest, ErrorBoxHasTheTitleTheIconAndOneOkButton) {
   QtDialogs dialogs;
-  WhenBoxShows([](QMessageBox* box) {
-    EXPECT_EQ(box->windowTitle(), QStringLiteral("Kitrova"));
-    EXPECT_EQ(box->text(), QStringLiteral("Ошибка файла конфигурации!"));
-    EXPECT_EQ(box->icon(), QMessageBox::Critical);
-    ASSERT_EQ(box->buttons().size(), 1);
-    EXPECT_EQ(box->standardButton(box->buttons().front()), QMessageBox::Ok);
-    box->buttons().front()->click();
+  testing::ModalDriver modals;
+  modals.answerAny<QMessageBox>([](QMessageBox& box) {
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("Kitrova"));
+    EXPECT_EQ(box.text(), QStringLiteral("Ошибка файла конфигурации!"));
+    EXPECT_EQ(box.icon(), QMessageBox::Critical);
+    ASSERT_EQ(box.buttons().size(), 1);
+    EXPECT_EQ(box.standardButton(box.buttons().front()), QMessageBox::Ok);
+    box.buttons().front()->click();
   });
   EXPECT_EQ(dialogs.message(nullptr, MessageKind::Error,
                             QStringLiteral("Ошибка файла конфигурации!"), MessageButtons::Ok),
@@ -47,21 +39,22 @@ TEST(QtDialogsTest, ErrorBoxHasTheTitleTheIconAndOneOkButton) {
 
 TEST(QtDialogsTest, YesNoDefaultsToYesButEscAndTheCloseBoxDecline) {
   QtDialogs dialogs;
-  WhenBoxShows([](QMessageBox* box) {
-    EXPECT_EQ(box->buttons().size(), 2);
-    EXPECT_EQ(box->standardButton(box->defaultButton()), QMessageBox::Yes);
-    QTest::keyClick(box, Qt::Key_Escape);
+  testing::ModalDriver modals;
+  modals.answerAny<QMessageBox>([](QMessageBox& box) {
+    EXPECT_EQ(box.buttons().size(), 2);
+    EXPECT_EQ(box.standardButton(box.defaultButton()), QMessageBox::Yes);
+    QTest::keyClick(&box, Qt::Key_Escape);
   });
   EXPECT_EQ(dialogs.message(nullptr, MessageKind::Confirmation, QStringLiteral("Удалить?"),
                             MessageButtons::YesNo),
             MessageAnswer::No);
 
-  WhenBoxShows([](QMessageBox* box) { box->close(); });
+  modals.answerAny<QMessageBox>([](QMessageBox& box) { box.close(); });
   EXPECT_EQ(dialogs.message(nullptr, MessageKind::Confirmation, QStringLiteral("Удалить?"),
                             MessageButtons::YesNo),
             MessageAnswer::No);
 
-  WhenBoxShows([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+  modals.answerAny<QMessageBox>([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); });
   EXPECT_EQ(dialogs.message(nullptr, MessageKind::Confirmation, QStringLiteral("Удалить?"),
                             MessageButtons::YesNo),
             MessageAnswer::Yes);
@@ -69,13 +62,14 @@ TEST(QtDialogsTest, YesNoDefaultsToYesButEscAndTheCloseBoxDecline) {
 
 TEST(QtDialogsTest, AMustChooseQuestionIgnoresEscAndTheCloseBox) {
   QtDialogs dialogs;
-  WhenBoxShows([](QMessageBox* box) {
-    EXPECT_EQ(box->buttons().size(), 2);
-    QTest::keyClick(box, Qt::Key_Escape);
-    box->close();
-    EXPECT_TRUE(box->isVisible());
-    for (QAbstractButton* button : box->buttons()) {
-      if (box->standardButton(button) == QMessageBox::No) button->click();
+  testing::ModalDriver modals;
+  modals.answerAny<QMessageBox>([](QMessageBox& box) {
+    EXPECT_EQ(box.buttons().size(), 2);
+    QTest::keyClick(&box, Qt::Key_Escape);
+    box.close();
+    EXPECT_TRUE(box.isVisible());
+    for (QAbstractButton* button : box.buttons()) {
+      if (box.standardButton(button) == QMessageBox::No) button->click();
     }
   });
   EXPECT_EQ(dialogs.message(nullptr, MessageKind::Confirmation,
@@ -89,16 +83,14 @@ TEST(QtDialogsTest, OpenFileOffersTheGivenFolderFilterAndNameAndAcceptsANewFile)
   const QString dir =
       QDir::toNativeSeparators(QString::fromStdU16String(folder.path().u16string()));
   QtDialogs dialogs;
-  QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
-    EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
-    EXPECT_EQ(dialog->nameFilters(),
-              QStringList{QStringLiteral("Файлы баз дистрибутивов (*.krv)")});
-    EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("krv"));
-    EXPECT_EQ(QDir(dialog->directory()), QDir(dir));
-    static_cast<QDialog*>(dialog)->accept();
+  testing::ModalDriver modals;
+  modals.answerAny<QFileDialog>([&](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(dialog.fileMode(), QFileDialog::AnyFile);
+    EXPECT_EQ(dialog.nameFilters(), QStringList{QStringLiteral("Файлы баз дистрибутивов (*.krv)")});
+    EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("krv"));
+    EXPECT_EQ(QDir(dialog.directory()), QDir(dir));
+    static_cast<QDialog&>(dialog).accept();
   });
   const QString chosen =
       dialogs.openFile(nullptr, {QStringLiteral("Файлы баз дистрибутивов|*.krv"),

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +17,7 @@
 
 #include "platform/Cp1251.h"
 #include "settings/Settings.h"
+#include "support/ModalDriver.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 
@@ -170,14 +170,13 @@ TEST_F(OptionsFormTest, ARefusedWriteShowsTheErrorWithASingleYesAndStillCloses) 
 TEST_F(OptionsFormTest, ShownModallyEnterOnTheFocusedOkStoresAndCloses) {
   auto form = Create(firstRun);
   bool escapeIgnored = false;
-  QTimer::singleShot(0, [&] {
+  testing::ExecModal(*form, [&] {
     QTest::keyClick(form.get(), Qt::Key_Escape);
     escapeIgnored = form->isVisible();
     form->BackUpCheckBox->setChecked(true);
     form->OKButton->setFocus();
     QTest::keyClick(form->OKButton, Qt::Key_Return);
   });
-  form->exec();
   EXPECT_TRUE(escapeIgnored);
   EXPECT_EQ(ReadSetting(program.path(), "backup", "do"), "yes");
 }
@@ -185,11 +184,10 @@ TEST_F(OptionsFormTest, ShownModallyEnterOnTheFocusedOkStoresAndCloses) {
 TEST_F(OptionsFormTest, TheCloseBoxWritesNothingAndKeepsTheChosenFolder) {
   auto form = Create(firstRun);
   dialogs.folderAnswers = {newFolder};
-  QTimer::singleShot(0, [&] {
+  testing::ExecModal(*form, [&] {
     form->SelectButton1Click();
     form->close();
   });
-  form->exec();
   EXPECT_EQ(ReadFileBytes(ini), firstRun);
   EXPECT_EQ(form->ChosenFolder(), newStored);
 }

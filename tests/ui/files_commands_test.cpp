@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +15,7 @@
 #include "core/CatalogFile.h"
 #include "main_test_support.h"
 #include "settings/Settings.h"
+#include "support/ModalDriver.h"
 #include "ui/uNameNewForm.h"
 
 namespace kitrova::ui {
@@ -27,13 +27,9 @@ using platform::MessageButtons;
 using platform::MessageKind;
 using testing::CatalogBytes;
 using testing::ReadFileBytes;
+using testing::Rec;
 using testing::RecordTexts;
 using testing::WriteFileBytes;
-
-RecordTexts Rec(const QString& name) {
-  return {name,      QStringLiteral("Утилиты"),  QStringLiteral("Freeware"), QStringLiteral("2005"),
-          QString(), QStringLiteral("C:\\d.exe")};
-}
 
 // Everything the open command must leave alone when it fails.
 struct Snapshot {
@@ -63,14 +59,10 @@ class FilesCommandsTest : public testing::MainWindowTest {
   enum class Closing { Ok, Cancel };
   // Answers the next showing of the name dialog.
   void answerName(const QString& name, Closing closing = Closing::Ok) {
-    QTimer::singleShot(0, nameForm.get(), [this, name, closing] {
+    modals.answer(*nameForm, [this, name, closing] {
       offeredName = nameForm->Edit1->text();
       nameForm->Edit1->setText(name);
       (closing == Closing::Ok ? nameForm->Button1 : nameForm->Button2)->click();
-      if (nameForm->isVisible()) {
-        ADD_FAILURE() << "the name dialog was left open";
-        nameForm->reject();
-      }
     });
   }
 
@@ -112,6 +104,7 @@ class FilesCommandsTest : public testing::MainWindowTest {
 
   std::unique_ptr<TNameNewBaseForm> nameForm;
   QString offeredName;
+  testing::ModalDriver modals;
 };
 
 // ---- New catalog ----

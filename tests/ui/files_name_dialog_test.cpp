@@ -5,27 +5,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
+#include "support/ModalDriver.h"
 #include "ui/uNameNewForm.h"
 
 namespace kitrova::ui {
 namespace {
 
-void RunModal(QDialog& dialog, const std::function<void()>& step) {
-  QTimer::singleShot(0, &dialog, [&] {
-    step();
-    if (dialog.isVisible()) {
-      ADD_FAILURE() << "the dialog was left open";
-      dialog.reject();
-    }
-  });
-  dialog.exec();
-}
+using testing::ExecModal;
 
 TEST(NameNewBaseFormTest, LayoutWithCyrillicOkCaption) {
   TNameNewBaseForm dialog;
@@ -51,7 +40,7 @@ TEST(NameNewBaseFormTest, OkButtonLeadsTheTabOrderAndHasTheFirstFocus) {
   TNameNewBaseForm dialog;
   EXPECT_EQ(dialog.Button1->nextInFocusChain(), dialog.Button2);
   EXPECT_EQ(dialog.Button2->nextInFocusChain(), dialog.Edit1);
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
     EXPECT_EQ(QApplication::focusWidget(), dialog.Button1);
     // Enter on the focused OK closes it; Esc never does.
@@ -63,20 +52,20 @@ TEST(NameNewBaseFormTest, OkButtonLeadsTheTabOrderAndHasTheFirstFocus) {
 
 TEST(NameNewBaseFormTest, OkKeepsTheNameForTheNextShowingAndCancelEmptiesIt) {
   TNameNewBaseForm dialog;
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     dialog.Edit1->setText(QStringLiteral("Игры"));
     dialog.Button1->click();
   });
   EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("Игры"));
 
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("Игры"));
     dialog.Button2->click();
   });
   EXPECT_TRUE(dialog.Edit1->text().isEmpty());
 
   // The close box leaves the field as it is.
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     dialog.Edit1->setText(QStringLiteral("soft"));
     dialog.close();
   });

@@ -4,12 +4,12 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QStringList>
-#include <QTimer>
 #include <QToolButton>
 
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,8 @@
 #include "core/CatalogState.h"
 #include "settings/Settings.h"
 #include "settings/uOptionsForm.h"
+#include "support/ModalDriver.h"
+#include "support/Records.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "ui/uAboutForm.h"
@@ -36,24 +38,14 @@ using testing::WriteFileBytes;
 
 const QString kSaveQuestion = QStringLiteral("Сохранить изменения в базе?");
 
-// One 1536-byte record: six fields of a length byte and 255 text bytes.
-std::string RecordBytes(std::initializer_list<std::string> fields) {
-  std::string bytes;
-  for (const std::string& field : fields) {
-    bytes += static_cast<char>(field.size());
-    bytes += field;
-    bytes += std::string(255 - field.size(), '\0');
-  }
-  return bytes;
-}
-
 class HelpCommands : public ::testing::Test {
  protected:
   HelpCommands() : state(folder.path()) {
     folder.installAssets();
     catalogPath = folder / "mine.krv";
-    catalogBytes = RecordBytes({"Beta", "Utility", "Freeware", "2004", "", "C:\\b.exe"}) +
-                   RecordBytes({"Alpha", "Utility", "Shareware", "2003", "", "C:\\a.exe"});
+    catalogBytes = testing::CatalogImage(
+        {testing::RecordOf({"Beta", "Utility", "Freeware", "2004", "", "C:\\b.exe"}),
+         testing::RecordOf({"Alpha", "Utility", "Shareware", "2003", "", "C:\\a.exe"})});
     WriteFileBytes(catalogPath, catalogBytes);
     WriteFileBytes(folder / "settings.ini", "[lastbase]\r\npath=" + catalogPath.string() +
                                                 "\r\n[dir]\r\npath=" + folder.path().string() +
@@ -66,23 +58,13 @@ class HelpCommands : public ::testing::Test {
     ASSERT_EQ(state.DistroTable.count(), 2);
   }
 
-  // Runs `command`, and `whileOpen` once its modal dialog is up.
-  void WithModal(const std::function<void()>& command, const std::function<void()>& whileOpen) {
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-      ran = true;
-      whileOpen();
-    });
-    command();
-    EXPECT_TRUE(ran) << "no modal dialog was shown";
-  }
-
   TempFolder folder;
   ScriptedDialogs dialogs;
   core::CatalogState state;
   fs::path catalogPath;
   std::string catalogBytes;
   std::unique_ptr<TMainForm> main;
+  testing::ModalDriver modals;
 };
 
 TEST_F(HelpCommands, HelpIsTheSameErrorBoxEveryTimeAndChangesNothing) {
@@ -143,13 +125,14 @@ TEST_F(HelpCommands, TickedBoxAndOkTurnBackupsOn) {
   ASSERT_FALSE(state.BackupEnabled);
 
   int rowWhileOpen = -1;
-  WithModal([&] { main->SetSpeedButtonClick(); },
-            [&] {
-              EXPECT_EQ(QApplication::activeModalWidget(), &options);
-              rowWhileOpen = main->CurrentRow();
-              options.BackUpCheckBox->setChecked(true);
-              options.OKButton->click();
-            });
+  modals.answer(options, [&] {
+    EXPECT_EQ(QApplication::activeModalWidget(), &options);
+    rowWhileOpen = main->CurrentRow();
+    options.BackUpCheckBox->setChecked(true);
+    options.OKButton->click();
+  });
+  main->SetSpeedButtonClick();
+  EXPECT_TRUE(modals.done()) << "no modal dialog was shown";
   EXPECT_EQ(rowWhileOpen, 0);
   EXPECT_FALSE(options.isVisible());
   EXPECT_EQ(settings::ReadSetting(folder.path(), settings::kBackupSection, settings::kDoKey),
@@ -162,20 +145,21 @@ TEST_F(HelpCommands, TheFlagIsReloadedWhateverClosedTheDialog) {
   settings::TOptionsForm options(folder.path(), dialogs);
   main->SetDialogs({.OptionsForm = &options});
   // Closed by its close box: OK never ran, yet the file is read again afterwards.
-  WithModal([&] { main->SetSpeedButtonClick(); },
-            [&] {
-              settings::WriteSetting(folder.path(), settings::kBackupSection, settings::kDoKey,
-                                     "yes");
-              options.reject();
-            });
+  modals.answer(options, [&] {
+    settings::WriteSetting(folder.path(), settings::kBackupSection, settings::kDoKey, "yes");
+    options.reject();
+  });
+  main->SetSpeedButtonClick();
+  EXPECT_TRUE(modals.done()) << "no modal dialog was shown";
   EXPECT_TRUE(state.BackupEnabled);
 
   // Cancel after untick: nothing is written, the file still says "yes".
-  WithModal([&] { main->SetSpeedButtonClick(); },
-            [&] {
-              options.BackUpCheckBox->setChecked(false);
-              options.CancelButton->click();
-            });
+  modals.answer(options, [&] {
+    options.BackUpCheckBox->setChecked(false);
+    options.CancelButton->click();
+  });
+  main->SetSpeedButtonClick();
+  EXPECT_TRUE(modals.done()) << "no modal dialog was shown";
   EXPECT_TRUE(state.BackupEnabled);
   EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -186,22 +170,24 @@ TEST_F(HelpCommands, AboutFromTheToolBarClearsTheSelectionTheMenuDoesNot) {
 
   main->SelectGridRows(2, 2);
   int rowWhileOpen = -1;
-  WithModal([&] { main->HelpSpeedButtonClick(); },
-            [&] {
-              EXPECT_EQ(QApplication::activeModalWidget(), &about);
-              rowWhileOpen = main->CurrentRow();
-              about.FormClick();
-            });
+  modals.answer(about, [&] {
+    EXPECT_EQ(QApplication::activeModalWidget(), &about);
+    rowWhileOpen = main->CurrentRow();
+    about.FormClick();
+  });
+  main->HelpSpeedButtonClick();
+  EXPECT_TRUE(modals.done()) << "no modal dialog was shown";
   EXPECT_EQ(rowWhileOpen, 0);
   EXPECT_FALSE(about.isVisible());
 
   main->SelectGridRows(2, 2);
-  WithModal([&] { main->N17Click(); },
-            [&] {
-              EXPECT_EQ(QApplication::activeModalWidget(), &about);
-              rowWhileOpen = main->CurrentRow();
-              about.Label1Click();
-            });
+  modals.answer(about, [&] {
+    EXPECT_EQ(QApplication::activeModalWidget(), &about);
+    rowWhileOpen = main->CurrentRow();
+    about.Label1Click();
+  });
+  main->N17Click();
+  EXPECT_TRUE(modals.done()) << "no modal dialog was shown";
   EXPECT_EQ(rowWhileOpen, 2);
   EXPECT_EQ(main->CurrentRow(), 2);
   EXPECT_TRUE(dialogs.messages.empty());
@@ -213,16 +199,20 @@ TEST_F(HelpCommands, ToolBarAndMenuReachTheseCommands) {
   main->SetDialogs({.AboutForm = &about, .OptionsForm = &options});
   main->show();
 
-  const auto expectModal = [&](QDialog& dialog, const std::function<void()>& trigger) {
-    WithModal(trigger, [&] {
-      EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
-      dialog.reject();
-    });
+  const std::pair<QDialog*, std::function<void()>> commands[] = {
+      {&options, [&] { main->SetSpeedButton->click(); }},
+      {&options, [&] { main->N3->trigger(); }},
+      {&about, [&] { main->HelpSpeedButton->click(); }},
+      {&about, [&] { main->N17->trigger(); }},
   };
-  expectModal(options, [&] { main->SetSpeedButton->click(); });
-  expectModal(options, [&] { main->N3->trigger(); });
-  expectModal(about, [&] { main->HelpSpeedButton->click(); });
-  expectModal(about, [&] { main->N17->trigger(); });
+  for (const auto& [dialog, trigger] : commands) {
+    modals.answer(*dialog, [&, dialog = dialog] {
+      EXPECT_EQ(QApplication::activeModalWidget(), dialog);
+      dialog->reject();
+    });
+    trigger();
+    EXPECT_TRUE(modals.done()) << "no modal dialog was shown";
+  }
 
   main->N16->trigger();
   ASSERT_EQ(dialogs.messages.size(), 1u);

@@ -9,59 +9,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/CatalogState.h"
-#include "core/DistroRecord.h"
-#include "platform/Cp1251.h"
+#include "support/RecordTexts.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "ui/StringGrid.h"
 #include "ui/uMain.h"
 
 namespace kitrova::testing {
-
-struct RecordTexts {
-  QString name, type, license, year, comment, path;
-};
-
-inline void AssignText(core::DistroField& field, const QString& text) {
-  const auto bytes = platform::ToCp1251(text);
-  if (!bytes) throw std::runtime_error("test text has no Windows-1251 form");
-  field.assign(*bytes);
-}
-
-inline core::DistroRecord MakeRecord(const RecordTexts& t) {
-  core::DistroRecord r{};
-  AssignText(r.Name, t.name);
-  AssignText(r.Type, t.type);
-  AssignText(r.License, t.license);
-  AssignText(r.Year, t.year);
-  AssignText(r.Comment, t.comment);
-  AssignText(r.Path, t.path);
-  return r;
-}
-
-inline std::string CatalogBytes(const std::vector<RecordTexts>& records) {
-  std::string bytes;
-  for (const auto& t : records) {
-    const core::DistroRecord r = MakeRecord(t);
-    bytes.append(reinterpret_cast<const char*>(&r), sizeof r);
-  }
-  return bytes;
-}
-
-// Four records in no particular order; each column sorts them differently.
-inline std::vector<RecordTexts> SampleRecords() {
-  return {
-      {"WinRAR", "Архиваторы", "Shareware", "2004", "Бета", "C:\\Distr\\winrar.exe"},
-      {"7-Zip", "Утилиты", "Freeware", "2005", "Архив", "C:\\Distr\\7z.msi"},
-      {"Адобе Ридер", "Графика", "Freeware", "1999", "", "C:\\Дистрибутивы\\reader.exe"},
-      {"far", "Файловые менеджеры", "Adware", "2003", "Новый", "C:\\Distr\\far.zip"},
-  };
-}
 
 class MainWindowTest : public ::testing::Test {
  protected:

@@ -3,17 +3,14 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
-#include <QEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -22,6 +19,8 @@
 #include "core/Sort.h"
 #include "platform/Cp1251.h"
 #include "settings/Settings.h"
+#include "support/ModalDriver.h"
+#include "support/RecordTexts.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "ui/RecordCommands.h"
@@ -37,7 +36,9 @@ namespace fs = std::filesystem;
 using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageKind;
+using testing::ModalDriver;
 using testing::ReadFileBytes;
+using testing::Rec;
 using testing::ScriptedDialogs;
 using testing::TempFolder;
 using testing::WriteFileBytes;
@@ -45,69 +46,21 @@ using testing::WriteFileBytes;
 const QString kChooseDistro = QStringLiteral("Выберите дистрибутив!");
 const QString kDeleteQuestion = QStringLiteral("Удалить запись о дистрибутиве?");
 
-RecordTexts Rec(const QString& name, const QString& type = QStringLiteral("Утилиты")) {
-  return {name,
-          type,
-          QStringLiteral("Freeware"),
-          QStringLiteral("2005"),
-          QStringLiteral("заметка"),
-          QStringLiteral("C:\\d\\") + name + QStringLiteral(".exe")};
-}
+using Step = std::function<void(RecordForm&)>;
 
-// Plays one step each time the dialog is shown; every step must close the dialog.
-class DialogScript : public QObject {
- public:
-  using Step = std::function<void(RecordForm&)>;
-
-  explicit DialogScript(RecordForm& form) : form_(form) { form.installEventFilter(this); }
-  ~DialogScript() override {
-    form_.removeEventFilter(this);
-    EXPECT_TRUE(steps.empty()) << steps.size() << " dialog step(s) never ran";
-  }
-
-  std::deque<Step> steps;
-  int shown = 0;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == &form_ && event->type() == QEvent::Show) {
-      ++shown;
-      Step step;
-      if (steps.empty()) {
-        ADD_FAILURE() << "dialog shown without a step";
-        step = [](RecordForm& f) { f.CancelButton->click(); };
-      } else {
-        step = std::move(steps.front());
-        steps.pop_front();
-      }
-      QTimer::singleShot(0, &form_, [this, step] {
-        step(form_);
-        if (form_.isVisible()) {
-          ADD_FAILURE() << "a dialog step left the dialog open";
-          form_.CancelButton->click();
-        }
-      });
-    }
-    return false;
-  }
-
- private:
-  RecordForm& form_;
-};
-
-DialogScript::Step Confirm(const RecordTexts& texts) {
+Step Confirm(const RecordTexts& texts) {
   return [texts](RecordForm& f) {
     f.SetTexts(texts);
     f.AddButton->click();
   };
 }
-DialogScript::Step CloseBox(const RecordTexts& texts) {
+Step CloseBox(const RecordTexts& texts) {
   return [texts](RecordForm& f) {
     f.SetTexts(texts);
     f.close();
   };
 }
-DialogScript::Step Cancel() {
+Step Cancel() {
   return [](RecordForm& f) { f.CancelButton->click(); };
 }
 
@@ -123,9 +76,7 @@ class RecordCommandsTest : public ::testing::Test {
       assetsInstalled_ = true;
     }
     catalog = folder / "cat.krv";
-    std::string bytes;
-    for (const RecordTexts& r : records) bytes += Image(*RecordFromTexts(r));
-    WriteFileBytes(catalog, bytes);
+    WriteFileBytes(catalog, testing::CatalogBytes(records));
     settings::WriteSetting(folder.path(), settings::kLastBaseSection, settings::kPathKey,
                            catalog.string());
     settings::WriteSetting(folder.path(), settings::kDirSection, settings::kPathKey,
@@ -213,15 +164,15 @@ class RecordCommandsTest : public ::testing::Test {
 
 TEST_F(RecordCommandsTest, AddToAnEmptyCatalog) {
   Start({});
-  DialogScript script(*add);
+  ModalDriver modals;
   const RecordTexts texts{"7-Zip", "Утилиты", "Freeware", "2005", "архиватор", "C:\\d\\7z.exe"};
-  script.steps.push_back([&](RecordForm& f) {
+  modals.answer(*add, [&](RecordForm& f) {
     EXPECT_TRUE(f.Texts().name.isEmpty()) << "the add dialog starts empty";
     Confirm(texts)(f);
   });
   main->AddSpeedButtonClick();
 
-  EXPECT_EQ(script.shown, 1);
+  EXPECT_EQ(modals.shown(*add), 1);
   EXPECT_TRUE(dialogs.messages.empty());
   ASSERT_EQ(state->DistroTable.count(), 1);
   const std::string file = ReadFileBytes(catalog);
@@ -241,12 +192,12 @@ TEST_F(RecordCommandsTest, AddToAnEmptyCatalog) {
 TEST_F(RecordCommandsTest, AddedRecordsStandAtTheirNamePlaceAndMayRepeat) {
   Start({Rec("Beta"), Rec("Delta")});
   Select(2);
-  DialogScript script(*add);
-  script.steps.push_back([&](RecordForm& f) {
+  ModalDriver modals;
+  modals.answer(*add, [&](RecordForm& f) {
     EXPECT_EQ(main->CurrentRow(), 0) << "selection cleared before the dialog";
     Confirm(Rec("charlie"))(f);
   });
-  script.steps.push_back(Confirm(Rec("charlie")));
+  modals.answer(*add, Confirm(Rec("charlie")));
   main->AddSpeedButtonClick();
   main->AddSpeedButtonClick();
 
@@ -263,10 +214,10 @@ TEST_F(RecordCommandsTest, AddedRecordsStandAtTheirNamePlaceAndMayRepeat) {
 
 TEST_F(RecordCommandsTest, CommentOf300CharactersIsStoredAs255) {
   Start({});
-  DialogScript script(*add);
+  ModalDriver modals;
   RecordTexts texts = Rec("Long");
   texts.comment = QString(300, QChar(0x0436));  // ж
-  script.steps.push_back(Confirm(texts));
+  modals.answer(*add, Confirm(texts));
   main->AddSpeedButtonClick();
 
   const core::DistroField& comment = state->DistroTable.at(1).Comment;
@@ -280,10 +231,10 @@ TEST_F(RecordCommandsTest, FullTableIsRefusedBeforeTheDialog) {
   for (int i = 0; i < core::kCatalogCapacity; ++i) records.push_back(Rec(QString::number(i)));
   Start(records);
   const auto before = fs::file_size(catalog);
-  DialogScript script(*add);
+  ModalDriver modals;
   main->AddSpeedButtonClick();
 
-  EXPECT_EQ(script.shown, 0);
+  EXPECT_EQ(modals.shown(*add), 0);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
   EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("10000")))
@@ -300,8 +251,8 @@ TEST_F(RecordCommandsTest, EditFillsTheDialogAndARenamedRecordMoves) {
   alpha.year = QStringLiteral("19  ");
   Start({alpha, Rec("Bravo"), Rec("Charlie")});
   Select(1);
-  DialogScript script(*edit);
-  script.steps.push_back([&](RecordForm& f) {
+  ModalDriver modals;
+  modals.answer(*edit, [&](RecordForm& f) {
     const RecordTexts shown = f.Texts();
     EXPECT_EQ(shown.name, alpha.name);
     EXPECT_EQ(shown.type, alpha.type);
@@ -331,10 +282,10 @@ TEST_F(RecordCommandsTest, EditWithoutASelectionLeavesABackupCopyThenRefuses) {
   Start({Rec("Alpha")}, /*backup=*/true);
   int copiesAtMessage = -1;
   dialogs.onMessage = [&](const testing::MessageRecord&) { copiesAtMessage = BackupCopies(); };
-  DialogScript script(*edit);
+  ModalDriver modals;
   main->EditSpeedButtonClick();
 
-  EXPECT_EQ(script.shown, 0);
+  EXPECT_EQ(modals.shown(*edit), 0);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, kChooseDistro);
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
@@ -346,8 +297,8 @@ TEST_F(RecordCommandsTest, EditWithoutASelectionLeavesABackupCopyThenRefuses) {
 
 TEST_F(RecordCommandsTest, CloseBoxConfirmsWithTheFieldsUnvalidated) {
   Start({Rec("Bravo")});
-  DialogScript addScript(*add);
-  addScript.steps.push_back(CloseBox({"Alpha", "", "", "", "", ""}));
+  ModalDriver modals;
+  modals.answer(*add, CloseBox({"Alpha", "", "", "", "", ""}));
   main->AddSpeedButtonClick();
   ASSERT_EQ(TableNames(), (QStringList{"Alpha", "Bravo"}));
   const core::DistroRecord& alpha = state->DistroTable.at(1);
@@ -357,8 +308,7 @@ TEST_F(RecordCommandsTest, CloseBoxConfirmsWithTheFieldsUnvalidated) {
   EXPECT_TRUE(dialogs.messages.empty()) << "no check ran";
 
   Select(2);
-  DialogScript editScript(*edit);
-  editScript.steps.push_back([](RecordForm& f) {
+  modals.answer(*edit, [](RecordForm& f) {
     f.PathEdit->clear();
     f.close();
   });
@@ -370,17 +320,16 @@ TEST_F(RecordCommandsTest, CloseBoxConfirmsWithTheFieldsUnvalidated) {
 TEST_F(RecordCommandsTest, CancelledDialogsChangeNothing) {
   Start({Rec("Alpha"), Rec("Bravo")});
   const std::string before = ReadFileBytes(catalog);
-  DialogScript addScript(*add);
-  addScript.steps.push_back(Cancel());
+  ModalDriver modals;
+  modals.answer(*add, Cancel());
   // An emptied name closed by the close box is a cancel too; the dialog keeps its fields.
-  addScript.steps.push_back(CloseBox({"", "Игры", "", "", "", ""}));
+  modals.answer(*add, CloseBox({"", "Игры", "", "", "", ""}));
   main->AddSpeedButtonClick();
   main->AddSpeedButtonClick();
   EXPECT_EQ(add->Texts().type, QStringLiteral("Игры"));
 
-  DialogScript editScript(*edit);
-  editScript.steps.push_back(Cancel());
-  editScript.steps.push_back([](RecordForm& f) {
+  modals.answer(*edit, Cancel());
+  modals.answer(*edit, [](RecordForm& f) {
     f.NameEdit->clear();
     f.close();
   });
@@ -402,8 +351,8 @@ TEST_F(RecordCommandsTest, UnencodableTextIsNeverStored) {
   const QString emoji = QStringLiteral("😀");
 
   // The add button refuses it and the dialog stays open until the text is fixed.
-  DialogScript addScript(*add);
-  addScript.steps.push_back([&](RecordForm& f) {
+  ModalDriver modals;
+  modals.answer(*add, [&](RecordForm& f) {
     RecordTexts texts = Rec("Bravo");
     texts.comment = QStringLiteral("смайл ") + emoji;
     f.SetTexts(texts);
@@ -425,8 +374,8 @@ TEST_F(RecordCommandsTest, UnencodableTextIsNeverStored) {
   // the fields as they were; a cancel then ends it with nothing stored.
   const std::string afterAdd = ReadFileBytes(catalog);
   dialogs.clear();
-  addScript.steps.push_back(CloseBox({QStringLiteral("工具"), "", "", "", "", ""}));
-  addScript.steps.push_back([](RecordForm& f) {
+  modals.answer(*add, CloseBox({QStringLiteral("工具"), "", "", "", "", ""}));
+  modals.answer(*add, [](RecordForm& f) {
     EXPECT_EQ(f.Texts().name, QStringLiteral("工具"));
     f.CancelButton->click();
   });
@@ -440,17 +389,16 @@ TEST_F(RecordCommandsTest, UnencodableTextIsNeverStored) {
   // The same for edit; fixing the text and closing again stores the fixed text.
   dialogs.clear();
   Select(1);
-  DialogScript editScript(*edit);
-  editScript.steps.push_back([&](RecordForm& f) {
+  modals.answer(*edit, [&](RecordForm& f) {
     f.PathEdit->setText(QStringLiteral("C:\\") + emoji + QStringLiteral(".exe"));
     f.close();
   });
-  editScript.steps.push_back([](RecordForm& f) {
+  modals.answer(*edit, [](RecordForm& f) {
     f.PathEdit->setText(QStringLiteral("C:\\ok.exe"));
     f.close();
   });
   main->EditSpeedButtonClick();
-  EXPECT_EQ(editScript.shown, 2);
+  EXPECT_EQ(modals.shown(*edit), 2);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("«Путь к дистрибутиву»")));
   EXPECT_EQ(state->DistroTable.at(1).Path.str(), "C:\\ok.exe");
@@ -506,8 +454,8 @@ TEST_F(RecordCommandsTest, DeleteAfterATypeSortWritesTypeOrderAndAddSortsByNameA
   EXPECT_EQ(GridNames(), (QStringList{"Charlie", "Alpha"}));
   EXPECT_EQ(main->CurrentRow(), 1);
 
-  DialogScript script(*add);
-  script.steps.push_back(Confirm(Rec("Delta")));
+  ModalDriver modals;
+  modals.answer(*add, Confirm(Rec("Delta")));
   main->AddSpeedButtonClick();
   EXPECT_EQ(FileNames(), (QStringList{"Alpha", "Charlie", "Delta"}));
 }
@@ -546,15 +494,14 @@ TEST_F(RecordCommandsTest, CatalogThatWasNotReadIsNeverRewritten) {
   Start({Rec("Alpha")}, /*backup=*/true);
   const std::string before = ReadFileBytes(catalog);
   state->CatalogLoaded = false;
-  DialogScript addScript(*add);
-  DialogScript editScript(*edit);
+  ModalDriver modals;
   main->AddSpeedButtonClick();
   Select(1);
   main->EditSpeedButtonClick();
   Select(1);
   main->DelSpeedButtonClick();
 
-  EXPECT_EQ(addScript.shown + editScript.shown, 0);
+  EXPECT_EQ(modals.shown(*add) + modals.shown(*edit), 0);
   ASSERT_EQ(dialogs.messages.size(), 3u);
   for (const auto& m : dialogs.messages) {
     EXPECT_EQ(m.kind, MessageKind::Error);
@@ -572,8 +519,8 @@ TEST_F(RecordCommandsTest, FailedSaveReportsAndTheGridShowsTheTable) {
   fs::remove(catalog);
   fs::create_directories(catalog / "inside");
 
-  DialogScript script(*add);
-  script.steps.push_back(Confirm(Rec("Bravo")));
+  ModalDriver modals;
+  modals.answer(*add, Confirm(Rec("Bravo")));
   main->AddSpeedButtonClick();
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Error);
@@ -595,12 +542,12 @@ TEST_F(RecordCommandsTest, FailedSaveReportsAndTheGridShowsTheTable) {
 
 TEST_F(RecordCommandsTest, ToolButtonsMenuAndPopUpItemsRunTheCommands) {
   Start({Rec("Alpha")});
-  DialogScript script(*add);
-  for (int i = 0; i < 3; ++i) script.steps.push_back(Cancel());
+  ModalDriver modals;
+  for (int i = 0; i < 3; ++i) modals.answer(*add, Cancel());
   main->AddSpeedButton->click();
   main->N9->trigger();
   main->N18->trigger();
-  EXPECT_EQ(script.shown, 3);
+  EXPECT_EQ(modals.shown(*add), 3);
 
   main->EditSpeedButton->click();
   main->N10->trigger();

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -15,6 +14,7 @@
 #include <ostream>
 
 #include "main_test_support.h"
+#include "support/ModalDriver.h"
 #include "ui/uSearchForm.h"
 #include "ui/uSearchTypeForm.h"
 #include "ui/uSearchYearForm.h"
@@ -24,14 +24,10 @@ namespace {
 
 using platform::MessageButtons;
 using platform::MessageKind;
+using testing::Rec;
 using testing::RecordTexts;
 
 const QString kNothingFound = QStringLiteral("Ничего не найдено!");
-
-RecordTexts Rec(const QString& name, const QString& type = QStringLiteral("Утилиты"),
-                const QString& year = QStringLiteral("2005")) {
-  return {name, type, QStringLiteral("Freeware"), year, QString(), QStringLiteral("C:\\d.exe")};
-}
 
 enum class Closing { SearchButton, CancelButton, CloseBox };
 
@@ -51,12 +47,12 @@ class SearchCommandsTest : public testing::MainWindowTest {
     form->SetDialogs(forms);
   }
 
-  // Answers the next showing of `dialog`: types `text` and closes it as told. `whileShown`
-  // looks at the window while the dialog is up.
-  void answer(SearchDialog& dialog, const QString& text, Closing closing = Closing::SearchButton,
-              std::function<void()> whileShown = {}) {
-    QTimer::singleShot(0, &dialog, [this, &dialog, text, closing, whileShown] {
-      ++shownCount;
+  // Types `text` into the search dialog and closes it as told. `whileShown` looks at the
+  // window while the dialog is up.
+  std::function<void(SearchDialog&)> typing(const QString& text,
+                                            Closing closing = Closing::SearchButton,
+                                            std::function<void()> whileShown = {}) {
+    return [this, text, closing, whileShown](SearchDialog& dialog) {
       promptAtShowing = dialog.SearchPromptEdit->text();
       if (whileShown) whileShown();
       dialog.SearchPromptEdit->setText(text);
@@ -71,24 +67,20 @@ class SearchCommandsTest : public testing::MainWindowTest {
           dialog.close();
           break;
       }
-      if (dialog.isVisible()) {
-        ADD_FAILURE() << "the search dialog was left open";
-        dialog.reject();
-      }
-    });
+    };
   }
 
+  testing::ModalDriver modals;
   std::unique_ptr<TSearchForm> byName;
   std::unique_ptr<TSearchYearForm> byYear;
   std::unique_ptr<TSearchTypeForm> byType;
-  int shownCount = 0;
   QString promptAtShowing;
 };
 
 TEST_F(SearchCommandsTest, OneMatchIsTheCurrentRowAndTheGridHasTheFocus) {
   startWith(testing::SampleRecords());
   byYear->SearchPromptEdit->setText(QStringLiteral("left over"));
-  answer(*byYear, QStringLiteral("2005"));
+  modals.answer(*byYear, typing(QStringLiteral("2005")));
   form->N14Click();
 
   EXPECT_TRUE(promptAtShowing.isEmpty()) << "the prompt is emptied before each showing";
@@ -103,7 +95,7 @@ TEST_F(SearchCommandsTest, OneMatchIsTheCurrentRowAndTheGridHasTheFocus) {
 TEST_F(SearchCommandsTest, BlockRunsFromFirstToLastMatchWithTheLastCurrent) {
   startWith({Rec("Gfoo"), Rec("Beta"), Rec("Hotel"), Rec("Delta"), Rec("Cfoo"), Rec("Fox"),
              Rec("Alpha"), Rec("Echo")});
-  answer(*byName, QStringLiteral("FOO"));
+  modals.answer(*byName, typing(QStringLiteral("FOO")));
   form->SearchSpeedButtonClick();
 
   EXPECT_EQ(cell(3, 0), QStringLiteral("Cfoo"));
@@ -115,7 +107,7 @@ TEST_F(SearchCommandsTest, BlockRunsFromFirstToLastMatchWithTheLastCurrent) {
 TEST_F(SearchCommandsTest, SharedTypeSelectsExactlyItsRecordsAfterTheSortByType) {
   startWith({Rec("a", "Утилиты"), Rec("b", "Игры"), Rec("c", "Офис"), Rec("d", "Утилиты"),
              Rec("e", "Графика"), Rec("f", "Игры"), Rec("g", "Утилиты")});
-  answer(*byType, QStringLiteral("утилиты"));
+  modals.answer(*byType, typing(QStringLiteral("утилиты")));
   form->N15Click();
 
   EXPECT_EQ(selectedRows(), std::vector<int>({5, 6, 7}));
@@ -128,7 +120,7 @@ TEST_F(SearchCommandsTest, MoreThanAHundredMatchesStillSelectFirstToLastWithoutS
   for (int i = 0; i < 150; ++i)
     records.push_back(Rec(QStringLiteral("Prog%1").arg(i, 3, 10, QChar('0'))));
   startWith(records);
-  answer(*byName, QStringLiteral("prog"));
+  modals.answer(*byName, typing(QStringLiteral("prog")));
   form->SearchSpeedButtonClick();
 
   const std::vector<int> rows = selectedRows();
@@ -157,8 +149,8 @@ TEST_P(SearchCancelTest, CancelLeavesTheGridInNameOrder) {
   startWith({Rec("b", "Игры", "2001"), Rec("c", "Архиваторы", "2003"), Rec("a", "Видео", "2002")});
   const CommandCase& c = GetParam();
   QStringList orderWhileShown;
-  answer(*c.dialogOf(form->Forms()), QStringLiteral("typed"), Closing::CancelButton,
-         [&] { orderWhileShown = column(0); });
+  modals.answer(*c.dialogOf(form->Forms()), typing(QStringLiteral("typed"), Closing::CancelButton,
+                                                   [&] { orderWhileShown = column(0); }));
   (form.get()->*c.command)();
 
   // While the dialog is up the grid is sorted by the searched field.
@@ -188,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SearchCommandsTest, TypeThatNothingHasLeavesTypeOrderAndNoRecordSelected) {
   startWith({Rec("b", "Игры"), Rec("c", "Архиваторы"), Rec("a", "Видео")});
-  answer(*byType, QStringLiteral("Офис"));
+  modals.answer(*byType, typing(QStringLiteral("Офис")));
   form->N15Click();
 
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -202,7 +194,7 @@ TEST_F(SearchCommandsTest, TypeThatNothingHasLeavesTypeOrderAndNoRecordSelected)
 
 TEST_F(SearchCommandsTest, EmptyPromptKeepsTheDialogOpenUntilTextIsTyped) {
   startWith(testing::SampleRecords());
-  QTimer::singleShot(0, byName.get(), [&] {
+  modals.answer(*byName, [&] {
     byName->SearchButton->click();
     EXPECT_TRUE(byName->isVisible());
     byName->SearchPromptEdit->setText(QStringLiteral("far"));
@@ -218,7 +210,7 @@ TEST_F(SearchCommandsTest, EmptyPromptKeepsTheDialogOpenUntilTextIsTyped) {
 
 TEST_F(SearchCommandsTest, PromptOfSpacesIsSearchedAsTyped) {
   startWith({Rec("WinRAR"), Rec("Total Commander"), Rec("Opera"), Rec("Far Manager")});
-  answer(*byName, QStringLiteral(" "));
+  modals.answer(*byName, typing(QStringLiteral(" ")));
   form->SearchSpeedButtonClick();
 
   EXPECT_EQ(state->SearchPrompt, " ");
@@ -228,7 +220,7 @@ TEST_F(SearchCommandsTest, PromptOfSpacesIsSearchedAsTyped) {
 
 TEST_F(SearchCommandsTest, CloseBoxWithTextSearchesForIt) {
   startWith(testing::SampleRecords());
-  answer(*byName, QStringLiteral("7-z"), Closing::CloseBox);
+  modals.answer(*byName, typing(QStringLiteral("7-z"), Closing::CloseBox));
   form->SearchSpeedButtonClick();
   EXPECT_EQ(form->CurrentRow(), 1);
   EXPECT_EQ(cell(1, 0), QStringLiteral("7-Zip"));
@@ -236,9 +228,9 @@ TEST_F(SearchCommandsTest, CloseBoxWithTextSearchesForIt) {
 
 TEST_F(SearchCommandsTest, EmptyCatalogStillAsksAndFindsNothing) {
   startWith({});
-  answer(*byType, QStringLiteral("Игры"));
+  modals.answer(*byType, typing(QStringLiteral("Игры")));
   form->N15Click();
-  EXPECT_EQ(shownCount, 1);
+  EXPECT_EQ(modals.shown(), 1);
   EXPECT_EQ(dialogs.texts(), std::vector<QString>({kNothingFound}));
   EXPECT_EQ(form->GridModel->rowCount(), 1);
 }
@@ -247,7 +239,7 @@ TEST_F(SearchCommandsTest, PromptWindows1251CannotHoldIsReportedNotSearched) {
   startWith(testing::SampleRecords());
   state->SearchPrompt = "before";
   // A replaced character ("?") would have matched nothing by luck only; say why instead.
-  answer(*byName, QStringLiteral("Zip漢"));
+  modals.answer(*byName, typing(QStringLiteral("Zip漢")));
   form->SearchSpeedButtonClick();
 
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -260,20 +252,20 @@ TEST_F(SearchCommandsTest, PromptWindows1251CannotHoldIsReportedNotSearched) {
 
 TEST_F(SearchCommandsTest, ToolButtonAndMenuItemRunTheSameSearch) {
   startWith(testing::SampleRecords());
-  answer(*byName, QStringLiteral("winrar"));
+  modals.answer(*byName, typing(QStringLiteral("winrar")));
   form->N12->trigger();
   EXPECT_EQ(form->CurrentRow(), 3);
 
-  answer(*byName, QStringLiteral("7-zip"));
+  modals.answer(*byName, typing(QStringLiteral("7-zip")));
   form->SearchSpeedButton->click();
   EXPECT_EQ(form->CurrentRow(), 1);
-  EXPECT_EQ(shownCount, 2);
+  EXPECT_EQ(modals.shown(), 2);
 
-  answer(*byYear, QStringLiteral("1999"));
+  modals.answer(*byYear, typing(QStringLiteral("1999")));
   form->N14->trigger();
-  answer(*byType, QStringLiteral("Граф"));
+  modals.answer(*byType, typing(QStringLiteral("Граф")));
   form->N15->trigger();
-  EXPECT_EQ(shownCount, 4);
+  EXPECT_EQ(modals.shown(), 4);
   EXPECT_EQ(cell(form->CurrentRow(), 1), QStringLiteral("Графика"));
 }
 

@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +13,7 @@
 #include <memory>
 #include <ostream>
 
+#include "support/ModalDriver.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/uSearchForm.h"
 #include "ui/uSearchTypeForm.h"
@@ -21,6 +21,8 @@
 
 namespace kitrova::ui {
 namespace {
+
+using testing::ExecModal;
 
 using platform::MessageButtons;
 using platform::MessageKind;
@@ -55,18 +57,6 @@ std::vector<Expected> AllLooks() {
   };
 }
 
-// Runs `step` once the dialog's modal loop is running; the step must close the dialog.
-void RunModal(QDialog& dialog, const std::function<void()>& step) {
-  QTimer::singleShot(0, &dialog, [&] {
-    step();
-    if (dialog.isVisible()) {
-      ADD_FAILURE() << "the dialog was left open";
-      dialog.reject();
-    }
-  });
-  dialog.exec();
-}
-
 class SearchDialogLookTest : public ::testing::TestWithParam<Expected> {
  protected:
   ScriptedDialogs dialogs;
@@ -99,7 +89,7 @@ TEST_P(SearchDialogLookTest, CaptionLabelSizeAndCommonLayout) {
 TEST_P(SearchDialogLookTest, EmptyPromptShowsItsOwnErrorAndStaysOpen) {
   const Expected& e = GetParam();
   auto dialog = e.make(dialogs);
-  RunModal(*dialog, [&] {
+  ExecModal(*dialog, [&] {
     dialog->SearchButton->click();
     EXPECT_TRUE(dialog->isVisible());
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -125,7 +115,7 @@ class SearchDialogTest : public ::testing::Test {
 };
 
 TEST_F(SearchDialogTest, SpacesAreAPromptNotAnEmptyField) {
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     dialog.SearchPromptEdit->setText(QStringLiteral("  "));
     dialog.SearchButton->click();
   });
@@ -134,13 +124,13 @@ TEST_F(SearchDialogTest, SpacesAreAPromptNotAnEmptyField) {
 }
 
 TEST_F(SearchDialogTest, CancelEmptiesTheFieldAndCloseBoxKeepsIt) {
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     dialog.SearchPromptEdit->setText(QStringLiteral("Opera"));
     dialog.CancelButton->click();
   });
   EXPECT_TRUE(dialog.SearchPromptEdit->text().isEmpty());
 
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     dialog.SearchPromptEdit->setText(QStringLiteral("Opera"));
     dialog.close();
   });
@@ -149,7 +139,7 @@ TEST_F(SearchDialogTest, CancelEmptiesTheFieldAndCloseBoxKeepsIt) {
 }
 
 TEST_F(SearchDialogTest, EnterPressesOnlyTheFocusedButtonAndEscDoesNothing) {
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     dialog.SearchPromptEdit->setText(QStringLiteral("Opera"));
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isVisible());
@@ -163,12 +153,12 @@ TEST_F(SearchDialogTest, EnterPressesOnlyTheFocusedButtonAndEscDoesNothing) {
 }
 
 TEST_F(SearchDialogTest, PromptHasFocusFirstThenTheControlThatHadItAtClosing) {
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
     EXPECT_EQ(QApplication::focusWidget(), dialog.SearchPromptEdit);
     QTest::mouseClick(dialog.CancelButton, Qt::LeftButton);
   });
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
     EXPECT_EQ(QApplication::focusWidget(), dialog.CancelButton);
     dialog.CancelButton->click();
@@ -176,7 +166,7 @@ TEST_F(SearchDialogTest, PromptHasFocusFirstThenTheControlThatHadItAtClosing) {
 }
 
 TEST_F(SearchDialogTest, ClickOnTheBackgroundFocusesThePrompt) {
-  RunModal(dialog, [&] {
+  ExecModal(dialog, [&] {
     dialog.SearchButton->setFocus();
     // Between the field and the buttons there is only background.
     QTest::mouseClick(&dialog, Qt::LeftButton, {}, QPoint(60, 60));

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ModalDriver.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "ui/uAboutForm.h"
@@ -245,12 +246,11 @@ class AboutWindow : public SplashWindow {
   bool ClosedByClickOn(TAboutForm& about, QWidget* target, Qt::MouseButton button,
                        QPoint at = QPoint(2, 2)) {
     bool stillOpen = false;
-    QTimer::singleShot(0, &about, [&] {
+    testing::ExecModal(about, [&] {
       QTest::mouseClick(target, button, Qt::NoModifier, at);
       stillOpen = about.isVisible();
       if (stillOpen) about.reject();
     });
-    about.exec();
     return !stillOpen;
   }
 };
@@ -289,14 +289,13 @@ TEST_F(AboutWindow, RightClickEscAndEnterDoNotClose) {
   EXPECT_FALSE(ClosedByClickOn(about, about.Label1, Qt::RightButton));
 
   bool stillOpen = false;
-  QTimer::singleShot(0, &about, [&] {
+  testing::ExecModal(about, [&] {
     QTest::keyClick(&about, Qt::Key_Escape);
     QTest::keyClick(&about, Qt::Key_Return);
     QTest::keyClick(&about, Qt::Key_Enter);
     stillOpen = about.isVisible();
     about.reject();
   });
-  about.exec();
   EXPECT_TRUE(stillOpen);
 }
 
@@ -308,12 +307,11 @@ TEST_F(AboutWindow, NamedHandlersEachClose) {
         &TAboutForm::Label2Click, &TAboutForm::Label3Click, &TAboutForm::PhysMemClick,
         &TAboutForm::FreeResClick}) {
     bool stillOpen = true;
-    QTimer::singleShot(0, &about, [&] {
+    testing::ExecModal(about, [&] {
       (about.*handler)();
       stillOpen = about.isVisible();
       if (stillOpen) about.reject();
     });
-    about.exec();
     EXPECT_FALSE(stillOpen);
   }
 }
