@@ -2,13 +2,34 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 
 namespace kitrova::platform {
 
+QFont DialogFont() {
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setPixelSize(11);
+  return font;
+}
+
+void PlaceLabel(QLabel* label, int left, int top, int width, int height) {
+  const QSize hint = label->sizeHint();
+  label->setGeometry(left, top, qMax(width, hint.width()), qMax(height, hint.height()));
+}
+
 ModalDialog::ModalDialog(QWidget* parent) : QDialog(parent) {}
+
+void ModalDialog::clearDefaultButtons() {
+  // QDialog makes every push button auto-default; that would let Enter click a button
+  // that does not have the focus.
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
+}
 
 void ModalDialog::centerOnScreen() {
   QScreen* target = screen();
@@ -37,12 +58,7 @@ void ModalDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void ModalDialog::showEvent(QShowEvent* event) {
-  // QDialog makes every push button auto-default; that would let Enter click a button
-  // that does not have the focus.
-  for (QPushButton* button : findChildren<QPushButton*>()) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
+  clearDefaultButtons();
   if (!centred_) {
     centred_ = true;
     centerOnScreen();

@@ -3,8 +3,19 @@
 // focused push button, Esc does nothing, the title-bar close box just closes (reject).
 
 #include <QDialog>
+#include <QFont>
+
+class QLabel;
 
 namespace kitrova::platform {
+
+// The font the program's windows are laid out for: MS Sans Serif, 8 points at 96 dots per
+// inch.
+QFont DialogFont();
+
+// Puts a label at its designed place; it only grows when the platform's font is wider than
+// the one it was laid out for, so no caption is cut.
+void PlaceLabel(QLabel* label, int left, int top, int width, int height);
 
 class ModalDialog : public QDialog {
   Q_OBJECT
@@ -15,6 +26,10 @@ class ModalDialog : public QDialog {
   void centerOnScreen();
 
  protected:
+  // No push button is a default or auto-default one (showing does it again for buttons
+  // added later).
+  void clearDefaultButtons();
+
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
 

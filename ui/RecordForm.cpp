@@ -1,7 +1,6 @@
 #include "ui/RecordForm.h"
 
 #include <QComboBox>
-#include <QFont>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,13 +16,6 @@ namespace {
 
 constexpr int kYearPositions = 4;
 const QChar kYearBlank = QLatin1Char('_');
-
-// The label keeps its designed place; it only grows when the platform's font is wider than
-// the one it was laid out for, so no caption is cut.
-void PlaceLabel(QLabel* label, int left, int top, int width, int height) {
-  const QSize hint = label->sizeHint();
-  label->setGeometry(left, top, qMax(width, hint.width()), qMax(height, hint.height()));
-}
 
 void SetComboText(QComboBox* combo, const QString& text) {
   // A list item is also selected in the list, as when it was picked there.
@@ -139,9 +131,7 @@ RecordForm::RecordForm(const RecordFormLook& look, std::filesystem::path program
                        platform::Dialogs& dialogs, QWidget* parent)
     : platform::ModalDialog(parent), programFolder_(std::move(programFolder)), dialogs_(dialogs) {
   setWindowTitle(look.caption);
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(11);
-  setFont(font);
+  setFont(platform::DialogFont());
   // Client area of the designed 435 x 432 frame.
   resize(427, 398);
 
@@ -168,18 +158,18 @@ RecordForm::RecordForm(const RecordFormLook& look, std::filesystem::path program
   CommentMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   CommentMemo->setTabChangesFocus(true);
 
-  PlaceLabel(NameLabel, 8, 8, 112, 13);
+  platform::PlaceLabel(NameLabel, 8, 8, 112, 13);
   NameEdit->setGeometry(8, 24, look.fieldWidth, 21);
-  PlaceLabel(TypeLabel, 8, 56, 81, 13);
+  platform::PlaceLabel(TypeLabel, 8, 56, 81, 13);
   TypeComboBox->setGeometry(8, 72, look.fieldWidth, 21);
-  PlaceLabel(LicenseLabel, 8, 104, 50, 13);
+  platform::PlaceLabel(LicenseLabel, 8, 104, 50, 13);
   LicenseComboBox->setGeometry(8, 120, look.fieldWidth, 21);
-  PlaceLabel(Label1, 8, 152, 104, 13);
+  platform::PlaceLabel(Label1, 8, 152, 104, 13);
   PathEdit->setGeometry(8, 168, 369, 21);
   PathButton->setGeometry(384, 168, look.pathButtonWidth, 25);
-  PlaceLabel(YearLabel, 8, 200, 129, 13);
+  platform::PlaceLabel(YearLabel, 8, 200, 129, 13);
   YearEdit->setGeometry(8, 216, 408, 21);
-  PlaceLabel(CommentLabel, 8, 248, 63, 13);
+  platform::PlaceLabel(CommentLabel, 8, 248, 63, 13);
   CommentMemo->setGeometry(8, 264, look.fieldWidth, 89);
   ClearButton->setGeometry(8, 368, look.buttonWidth, 25);
   AddButton->setGeometry(256, 368, look.buttonWidth, 25);

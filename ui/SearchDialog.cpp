@@ -1,6 +1,5 @@
 #include "ui/SearchDialog.h"
 
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -16,7 +15,7 @@ SearchDialog::SearchDialog(const SearchDialogLook& look, platform::Dialogs& dial
   setWindowTitle(look.caption);
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                  Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+  setFont(platform::DialogFont());
   setFixedSize(look.clientSize);
 
   Label1 = new QLabel(look.labelText, this);
@@ -33,10 +32,7 @@ SearchDialog::SearchDialog(const SearchDialogLook& look, platform::Dialogs& dial
   CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
   CancelButton->setGeometry(272, 72, 75, 25);
   // Enter presses only the focused button; neither is the dialog's default.
-  for (QPushButton* button : {SearchButton, CancelButton}) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
+  clearDefaultButtons();
 
   // The prompt has the focus at the first showing; later Qt brings back whatever had it.
   SearchPromptEdit->setFocus();

@@ -111,7 +111,8 @@ class TMainForm : public QMainWindow {
   void SelectGridRows(int first, int last);
   // Shows a failed step's or command's error in the standard error box.
   void ReportError(const std::exception& error);
-  // Where the pop-up menu opened last (for tests; the menu itself is modal).
+  // Where the pop-up menu opened last (for tests; popup() returns at once, the menu is not
+  // modal).
   QPoint LastPopupPosition() const { return lastPopupPosition_; }
 
  public slots:

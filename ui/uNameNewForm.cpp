@@ -1,6 +1,5 @@
 #include "ui/uNameNewForm.h"
 
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,7 +13,7 @@ TNameNewBaseForm::TNameNewBaseForm(QWidget* parent) : platform::ModalDialog(pare
   setWindowTitle(QStringLiteral("Введите имя новой базы"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                  Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+  setFont(platform::DialogFont());
   setFixedSize(312, 95);
 
   Label1 = new QLabel(QStringLiteral("Имя новой базы"), this);
@@ -27,10 +26,7 @@ TNameNewBaseForm::TNameNewBaseForm(QWidget* parent) : platform::ModalDialog(pare
   Button1->setGeometry(152, 64, 75, 25);
   Button2 = new QPushButton(QStringLiteral("Отмена"), this);
   Button2->setGeometry(232, 64, 75, 25);
-  for (QPushButton* button : {Button1, Button2}) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
+  clearDefaultButtons();
 
   Edit1 = new QLineEdit(this);
   Edit1->setGeometry(8, 32, 297, 21);
