@@ -21,30 +21,16 @@ QString UnencodableFolderText(const QString& character) {
       .arg(character);
 }
 
-fs::path SettingsFilePath(const fs::path& programFolder) {
-  return programFolder / "settings.ini";
-}
-
-std::string ReadSetting(const fs::path& programFolder, std::string_view section,
-                        std::string_view key) {
-  return platform::ReadIniValue(SettingsFilePath(programFolder), section, key);
-}
-
-void WriteSetting(const fs::path& programFolder, std::string_view section, std::string_view key,
-                  std::string_view value) {
-  platform::WriteIniValue(SettingsFilePath(programFolder), section, key, value);
-}
-
 void WriteLastBase(const core::CatalogState& state) {
   const std::optional<std::string> bytes = platform::PathToCp1251(state.CurrentBasePath);
   if (!bytes) {
     throw platform::IniWriteError("the catalog path has a character Windows-1251 cannot hold");
   }
-  WriteSetting(state.ProgramFolder, kLastBaseSection, kPathKey, *bytes);
+  WriteLastBasePath(state.ProgramFolder, *bytes);
 }
 
 QString ReadInstallerFolder(const fs::path& programFolder) {
-  return platform::FromCp1251(ReadSetting(programFolder, kDirSection, kPathKey));
+  return platform::FromCp1251(ReadDistroFolder(programFolder));
 }
 
 QString ChooseFolder(platform::Dialogs& dialogs, QWidget* parent, const QString& title,
@@ -61,7 +47,7 @@ QString ChooseFolder(platform::Dialogs& dialogs, QWidget* parent, const QString&
 
 void ReadStartupSettings(core::CatalogState& state, platform::Dialogs& dialogs, QWidget* parent) {
   try {
-    const std::string lastBase = ReadSetting(state.ProgramFolder, kLastBaseSection, kPathKey);
+    const std::string lastBase = ReadLastBasePath(state.ProgramFolder);
     if (!lastBase.empty()) {
       state.CurrentBasePath = platform::PathFromCp1251(lastBase);
     } else {
@@ -70,7 +56,7 @@ void ReadStartupSettings(core::CatalogState& state, platform::Dialogs& dialogs, 
       WriteLastBase(state);
     }
 
-    std::string folder = ReadSetting(state.ProgramFolder, kDirSection, kPathKey);
+    std::string folder = ReadDistroFolder(state.ProgramFolder);
     while (folder.empty()) {
       dialogs.message(parent, MessageKind::Information, kFirstRunText, MessageButtons::Ok);
       const QString chosen =
@@ -82,7 +68,7 @@ void ReadStartupSettings(core::CatalogState& state, platform::Dialogs& dialogs, 
                                 UnencodableFolderText(platform::FirstUnencodable(chosen)));
         continue;
       }
-      WriteSetting(state.ProgramFolder, kDirSection, kPathKey, *bytes);
+      WriteDistroFolder(state.ProgramFolder, *bytes);
       folder = *bytes;
     }
   } catch (const std::exception&) {
@@ -92,7 +78,7 @@ void ReadStartupSettings(core::CatalogState& state, platform::Dialogs& dialogs, 
 
 void LoadBackupFlag(core::CatalogState& state, platform::Dialogs& dialogs, QWidget* parent) {
   try {
-    state.BackupEnabled = ReadSetting(state.ProgramFolder, kBackupSection, kDoKey) == "yes";
+    state.BackupEnabled = ReadBackupFlag(state.ProgramFolder);
   } catch (const std::exception&) {
     platform::ShowErrorText(dialogs, parent, kConfigErrorText);
   }

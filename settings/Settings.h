@@ -1,6 +1,6 @@
 #pragma once
-// settings.ini beside the executable: the last catalog, the installer folder and the
-// backup switch, and the start-up steps that read them. Values are Windows-1251 bytes.
+// The settings steps that need a window: the start-up prompts, the folder chooser and the
+// configuration error box. The keys themselves are stored by SettingsStore.h.
 
 #include <QString>
 
@@ -11,16 +11,11 @@
 
 #include "core/CatalogState.h"
 #include "platform/Dialogs.h"
+#include "settings/SettingsStore.h"
 
 class QWidget;
 
 namespace kitrova::settings {
-
-inline constexpr std::string_view kLastBaseSection = "lastbase";
-inline constexpr std::string_view kDirSection = "dir";
-inline constexpr std::string_view kBackupSection = "backup";
-inline constexpr std::string_view kPathKey = "path";
-inline constexpr std::string_view kDoKey = "do";
 
 inline const QString kConfigErrorText = QStringLiteral("Ошибка файла конфигурации!");
 inline const QString kChooseFolderTitle = QStringLiteral("Выберите папку с дистрибутивами");
@@ -31,16 +26,6 @@ inline constexpr std::uint32_t kBifReturnOnlyFsDirs = 1;
 
 // A chosen folder whose name settings.ini cannot hold; the loop asks again.
 QString UnencodableFolderText(const QString& character);
-
-// The program folder joined with "settings.ini".
-std::filesystem::path SettingsFilePath(const std::filesystem::path& programFolder);
-
-// Never fails: missing file, section or key give "".
-std::string ReadSetting(const std::filesystem::path& programFolder, std::string_view section,
-                        std::string_view key);
-// Throws platform::IniWriteError when the write is refused.
-void WriteSetting(const std::filesystem::path& programFolder, std::string_view section,
-                  std::string_view key, std::string_view value);
 
 // Writes CurrentBasePath to lastbase/path. Throws platform::IniWriteError when refused or
 // when the path has characters Windows-1251 cannot hold.

@@ -1,7 +1,6 @@
 #include "settings/uOptionsForm.h"
 
 #include <QCheckBox>
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,12 +21,6 @@ namespace {
 constexpr int kClientWidth = 361;
 constexpr int kClientHeight = 163;
 
-// Labels keep their designed place and only grow when the platform's font is wider.
-void PlaceLabel(QLabel* label, int left, int top, int width, int height) {
-  const QSize hint = label->sizeHint();
-  label->setGeometry(left, top, qMax(width, hint.width()), qMax(height, hint.height()));
-}
-
 }  // namespace
 
 TOptionsForm::TOptionsForm(std::filesystem::path programFolder, platform::Dialogs& dialogs,
@@ -35,14 +28,12 @@ TOptionsForm::TOptionsForm(std::filesystem::path programFolder, platform::Dialog
     : platform::ModalDialog(parent), programFolder_(std::move(programFolder)), dialogs_(dialogs) {
   setObjectName(QStringLiteral("OptionsForm"));
   setWindowTitle(QStringLiteral("Настройки программы"));
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(11);  // 8 point at 96 dots per inch
-  setFont(font);
+  setFont(platform::DialogFont());
   resize(kClientWidth, kClientHeight);
 
   PathLabel = new QLabel(QStringLiteral("Путь к папке с дистрибутивами"), this);
   PathLabel->setObjectName(QStringLiteral("PathLabel"));
-  PlaceLabel(PathLabel, 8, 8, 161, 13);
+  platform::PlaceLabel(PathLabel, 8, 8, 161, 13);
 
   DistroPathEdit = new QLineEdit(this);
   DistroPathEdit->setObjectName(QStringLiteral("DistroPathEdit"));
@@ -62,16 +53,13 @@ TOptionsForm::TOptionsForm(std::filesystem::path programFolder, platform::Dialog
 
   Label1 = new QLabel(QStringLiteral("Резервная копия базы"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
-  PlaceLabel(Label1, 8, 80, 117, 13);
+  platform::PlaceLabel(Label1, 8, 80, 117, 13);
 
   BackUpCheckBox = new QCheckBox(QStringLiteral("Делать резервную копию базы"), this);
   BackUpCheckBox->setObjectName(QStringLiteral("BackUpCheckBox"));
   BackUpCheckBox->setGeometry(8, 96, qMax(201, BackUpCheckBox->sizeHint().width()), 17);
 
-  for (QPushButton* button : {SelectButton1, OKButton, CancelButton}) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
+  clearDefaultButtons();
   setTabOrder(DistroPathEdit, SelectButton1);
   setTabOrder(SelectButton1, OKButton);
   setTabOrder(OKButton, CancelButton);
@@ -88,7 +76,7 @@ void TOptionsForm::FormCreate() {
   try {
     chosenFolder_ = ReadInstallerFolder(programFolder_);
     DistroPathEdit->setText(chosenFolder_);
-    BackUpCheckBox->setChecked(ReadSetting(programFolder_, kBackupSection, kDoKey) == "yes");
+    BackUpCheckBox->setChecked(ReadBackupFlag(programFolder_));
   } catch (const std::exception&) {
     dialogs_.message(this, platform::MessageKind::Error, kConfigErrorText,
                      platform::MessageButtons::Yes);
@@ -117,9 +105,8 @@ void TOptionsForm::OKButtonClick() {
   try {
     const std::optional<std::string> folder = platform::ToCp1251(DistroPathEdit->text());
     if (!folder) throw platform::IniWriteError("the folder cannot be held in Windows-1251");
-    WriteSetting(programFolder_, kDirSection, kPathKey, *folder);
-    WriteSetting(programFolder_, kBackupSection, kDoKey,
-                 BackUpCheckBox->isChecked() ? "yes" : "no");
+    WriteDistroFolder(programFolder_, *folder);
+    WriteBackupFlag(programFolder_, BackUpCheckBox->isChecked());
   } catch (const std::exception&) {
     dialogs_.message(this, platform::MessageKind::Error, kConfigErrorText,
                      platform::MessageButtons::Yes);
