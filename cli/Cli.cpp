@@ -321,6 +321,11 @@ int RunImport(const ImportOptions& o, std::ostream& out) {
     catalog.table().append(record);
   }
   const std::size_t added = rows.size() - 1;
+  if (added == 0) {
+    // Sorting and saving would still reorder equal names: leave the file alone.
+    out << "nothing to import\n";
+    return 0;
+  }
   core::SortByName(catalog.table());
   if (!o.dryRun) catalog.save(o.backup);
   out << (o.dryRun ? "would import " : "imported ") << added << " records; the catalog "
