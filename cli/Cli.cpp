@@ -591,7 +591,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   CLI::App* scanCmd = app.add_subcommand(
       "scan",
       "Add a record for every .exe, .msi, .zip and .rar file under FOLDER whose path is not in "
-      "the catalog yet");
+      "the catalog yet: Name from the file name, Year from its modification time, Path the "
+      "full path. Files whose name or path Windows-1251 cannot hold are reported and skipped");
   scanCmd->add_option("CATALOG", scan.catalog, "Catalog file (.krv); must exist (may be empty)")
       ->required();
   scanCmd->add_option("FOLDER", scan.folder, "Folder to search, with its subfolders")->required();

@@ -148,9 +148,18 @@ TEST_F(CliTest, RefusedImportsLeaveTheCatalogByteIdentical) {
     EXPECT_EQ(result.status, 1) << c.message;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
   }
+  // A header alone imports nothing and writes nothing (a sort could reorder equal names).
+  WriteFileBytes(temp / "in.csv", "Name,Type\r\n");
+  EXPECT_EQ(Cli({"import", catalog.string(), at("in.csv"), "--backup"}).status, 0);
   EXPECT_EQ(ReadFileBytes(catalog), before);
   EXPECT_EQ(fs::last_write_time(catalog), modified);
   EXPECT_FALSE(fs::exists(temp / "Backup"));
+
+  // The program deletes its working copy on exit: never a target.
+  WriteFileBytes(temp / "_TMP.krv", before);
+  WriteFileBytes(temp / "in.csv", "Name\r\nC\r\n");
+  EXPECT_EQ(Cli({"import", at("_TMP.krv"), at("in.csv")}).status, 1);
+  EXPECT_EQ(ReadFileBytes(temp / "_TMP.krv"), before);
 
   // A catalog with a trailing piece is never rewritten: the save would drop the piece.
   WriteFileBytes(catalog, before + "tail");
