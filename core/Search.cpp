@@ -29,23 +29,39 @@ void Record(SearchResultList& results, std::int32_t position) {
 
 }  // namespace
 
-void SearchByField(CatalogState& state, RecordField field) {
-  SearchResultList& results = state.SearchResults;
-  results = SearchResultList{};
+namespace {
 
-  const std::string prompt = UpperCaseCp1251(UpToNul(state.SearchPrompt));
-  if (prompt.empty() || prompt.size() > kFieldTextSize) return;
+template <typename OnMatch>
+void ForEachMatch(const CatalogTable& table, RecordField field, std::string_view prompt,
+                  OnMatch onMatch) {
+  const std::string upperPrompt = UpperCaseCp1251(UpToNul(prompt));
+  if (upperPrompt.empty() || upperPrompt.size() > kFieldTextSize) return;
 
-  const CatalogTable& table = state.DistroTable;
   std::array<char, kFieldTextSize> upper{};
   for (std::int32_t i = 1; i <= table.count(); ++i) {
     const std::string_view text = UpToNul(FieldOf(table.at(i), field).view());
-    if (text.size() < prompt.size()) continue;
+    if (text.size() < upperPrompt.size()) continue;
     for (std::size_t k = 0; k < text.size(); ++k) upper[k] = UpperCp1251(text[k]);
-    if (std::string_view(upper.data(), text.size()).find(prompt) != std::string_view::npos) {
-      Record(results, i);
+    if (std::string_view(upper.data(), text.size()).find(upperPrompt) != std::string_view::npos) {
+      onMatch(i);
     }
   }
+}
+
+}  // namespace
+
+void SearchByField(CatalogState& state, RecordField field) {
+  SearchResultList& results = state.SearchResults;
+  results = SearchResultList{};
+  ForEachMatch(state.DistroTable, field, state.SearchPrompt,
+               [&](std::int32_t position) { Record(results, position); });
+}
+
+std::vector<std::int32_t> MatchingPositions(const CatalogTable& table, RecordField field,
+                                            std::string_view prompt) {
+  std::vector<std::int32_t> positions;
+  ForEachMatch(table, field, prompt, [&](std::int32_t position) { positions.push_back(position); });
+  return positions;
 }
 
 void SearchByName(CatalogState& state) {

@@ -1,0 +1,114 @@
+#include "cli/Session.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "core/CatalogError.h"
+#include "core/CatalogFile.h"
+
+namespace kitrova::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Describe(const core::CatalogError& error) {
+  if (error.code() == std::errc::file_too_large) {
+    return "the catalog holds more than 10000 records: " + Utf8Path(error.path());
+  }
+  return error.what();
+}
+
+bool IsWorkingCopyName(const fs::path& path) {
+  std::string name = Utf8Path(path.filename());
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name == "_tmp.krv";
+}
+
+}  // namespace
+
+std::string Utf8Path(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+fs::path PathFromUtf8(const std::string& text) {
+  return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+FileStamp StampOf(const fs::path& path) {
+  std::error_code ec;
+  FileStamp stamp;
+  stamp.size = fs::file_size(path, ec);
+  if (!ec) stamp.modified = fs::last_write_time(path, ec);
+  if (ec) throw CliError("cannot read " + Utf8Path(path) + ": " + ec.message());
+  return stamp;
+}
+
+void ReadCatalog(core::CatalogState& state, const fs::path& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) throw CliError(Utf8Path(path) + " is a folder, not a catalog");
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw CliError("cannot open " + Utf8Path(path));
+  const std::uintmax_t records = StampOf(path).size / core::kRecordSize;
+  if (records > static_cast<std::uintmax_t>(core::kCatalogCapacity)) {
+    throw CliError("the catalog holds more than 10000 records: " + Utf8Path(path));
+  }
+  const auto count = static_cast<std::int32_t>(records);
+  file.read(reinterpret_cast<char*>(state.DistroTable.records()),
+            static_cast<std::streamsize>(records * core::kRecordSize));
+  if (!file) throw CliError("cannot read " + Utf8Path(path));
+  state.DistroTable.setCount(count);
+  state.CatalogLoaded = true;
+}
+
+WritableCatalog::WritableCatalog(const fs::path& path) : state_(fs::absolute(path).parent_path()) {
+  state_.CurrentBasePath = fs::absolute(path);
+  if (IsWorkingCopyName(path)) {
+    throw CliError(Utf8Path(path) +
+                   " is the program's working copy, which it deletes on exit; not written");
+  }
+  try {
+    const FileStamp before = StampOf(path);
+    core::LoadCatalog(state_, state_.CurrentBasePath);
+    stamp_ = StampOf(path);
+    if (stamp_ != before) throw CliError(Utf8Path(path) + " changed while it was read");
+  } catch (const core::CatalogError& error) {
+    throw CliError(Describe(error));
+  }
+  if (const std::uintmax_t piece = stamp_.size % core::kRecordSize; piece != 0) {
+    throw CliError(Utf8Path(path) + " ends in a piece of " + std::to_string(piece) +
+                   " bytes that is not a whole record; saving would drop it. Not written "
+                   "(see `kitrova-cli check`)");
+  }
+}
+
+void WritableCatalog::refuseIfChanged() const {
+  if (StampOf(state_.CurrentBasePath) != stamp_) {
+    throw CliError(Utf8Path(state_.CurrentBasePath) +
+                   " changed on disk after it was read (is Kitrova running?); not written");
+  }
+}
+
+void WritableCatalog::save(bool backup) {
+  try {
+    refuseIfChanged();
+    if (backup) {
+      state_.BackupEnabled = true;
+      core::TakeBackupCopy(state_, core::CurrentMoment());
+      state_.BackupEnabled = false;
+      refuseIfChanged();
+    }
+    core::SaveCatalog(state_, state_.CurrentBasePath);
+    stamp_ = StampOf(state_.CurrentBasePath);
+  } catch (const core::CatalogError& error) {
+    throw CliError(Describe(error));
+  }
+}
+
+}  // namespace kitrova::cli

@@ -1,0 +1,61 @@
+#pragma once
+// A catalog as the command-line tool holds it between reading and writing: loaded with the
+// core's rules, and saved only when the file on disk is still the one that was read.
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "core/CatalogState.h"
+
+namespace kitrova::cli {
+
+// A failure reported to the user with an exit status; never a stack trace.
+class CliError : public std::runtime_error {
+ public:
+  explicit CliError(const std::string& message, int status = 1)
+      : std::runtime_error(message), status_(status) {}
+  int status() const noexcept { return status_; }
+
+ private:
+  int status_;
+};
+
+std::string Utf8Path(const std::filesystem::path& path);
+std::filesystem::path PathFromUtf8(const std::string& text);
+
+// What tells us that someone else wrote the file: its size and modification time.
+struct FileStamp {
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type modified{};
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const std::filesystem::path& path);
+
+// Reads up to 10000 records without opening the file for writing, so listing works on a
+// read-only catalog too. A trailing piece shorter than a record is ignored, as on loading.
+void ReadCatalog(core::CatalogState& state, const std::filesystem::path& path);
+
+class WritableCatalog {
+ public:
+  // Loads with the core's LoadCatalog. Refuses the program's working copy "_tmp.krv" and a
+  // file with a trailing piece (saving would drop it), so nothing is ever written back
+  // that was not read completely.
+  explicit WritableCatalog(const std::filesystem::path& path);
+
+  core::CatalogState& state() { return state_; }
+  core::CatalogTable& table() { return state_.DistroTable; }
+
+  // Backup copy (when asked) and the crash-safe save. Refuses when the file changed since
+  // it was loaded.
+  void save(bool backup);
+
+ private:
+  void refuseIfChanged() const;
+
+  core::CatalogState state_;
+  FileStamp stamp_;
+};
+
+}  // namespace kitrova::cli
