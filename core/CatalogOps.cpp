@@ -53,9 +53,8 @@ fs::path Resolved(const fs::path& path) {
   return ec ? current.lexically_normal() : resolved;
 }
 
-// The name of a file in the program folder: the file system compares names without regard
-// to letter case on the specified platform. Only ASCII can match "_tmp.krv", so ASCII
-// folding is enough.
+// The very same folder when both exist; else the same path, letter case ignored as Windows
+// ignores it (erring towards "same" only ever refuses a name).
 bool SameFolder(const fs::path& a, const fs::path& b) {
   std::error_code ec;
   if (fs::equivalent(a, b, ec)) return true;
@@ -146,6 +145,7 @@ bool IsWorkingCopy(const fs::path& programFolder, const fs::path& path) {
   if (fs::equivalent(path, copy, ec)) return true;
   const fs::path where = Resolved(path);
   const fs::path wanted = Resolved(copy);
+  // Windows ignores letter case in names; only ASCII letters can match "_tmp.krv".
   return EqualIgnoringAsciiCase(Utf8(where.filename()), Utf8(wanted.filename())) &&
          SameFolder(where.parent_path(), wanted.parent_path());
 }
