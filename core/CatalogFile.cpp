@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/CatalogError.h"
+#include "core/CatalogOps.h"
 #include "core/FileSync.h"
 
 namespace kitrova::core {
@@ -253,6 +254,12 @@ bool RestoreWorkingCopy(const CatalogState& state) {
 
 void DeleteWorkingCopy(CatalogState& state) noexcept {
   state.WorkingCopyOf.clear();
+  // However it came to be current, the catalog itself is never deleted (in doubt: neither).
+  try {
+    if (IsWorkingCopy(state.ProgramFolder, state.CurrentBasePath)) return;
+  } catch (...) {
+    return;
+  }
   std::error_code ignored;
   fs::remove(WorkingCopyPath(state.ProgramFolder), ignored);
 }

@@ -1,9 +1,12 @@
 #include "ui/RecordForm.h"
 
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include <exception>
 
@@ -81,6 +84,40 @@ void YearMaskEdit::SetYearText(const QString& text) {
     insert(QString(c));
   }
   setCursorPosition(0);
+}
+
+void YearMaskEdit::PlaceCaretForTyping(bool keepInsideText) {
+  if (hasSelectedText()) return;
+  const QString shown = displayText();
+  int firstBlank = -1;
+  int lastFilled = -1;
+  for (int i = 0; i < kYearPositions && i < shown.size(); ++i) {
+    if (shown[i] != kYearBlank) {
+      lastFilled = i;
+    } else if (firstBlank < 0) {
+      firstBlank = i;
+    }
+  }
+  if (firstBlank < 0 || (keepInsideText && cursorPosition() <= lastFilled)) return;
+  // Behind the text a digit typed would be dropped by the full mask.
+  setCursorPosition(firstBlank);
+}
+
+void YearMaskEdit::focusInEvent(QFocusEvent* event) {
+  QLineEdit::focusInEvent(event);
+  // The mouse press places the caret itself; coming back to the window leaves it alone.
+  const Qt::FocusReason reason = event->reason();
+  if (reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason &&
+      reason != Qt::PopupFocusReason) {
+    PlaceCaretForTyping(false);
+  }
+}
+
+void YearMaskEdit::mousePressEvent(QMouseEvent* event) {
+  QLineEdit::mousePressEvent(event);
+  if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier)) {
+    PlaceCaretForTyping(true);
+  }
 }
 
 RecordFormLook AddFormLook() {
@@ -193,8 +230,11 @@ RecordForm::RecordForm(const RecordFormLook& look, std::filesystem::path program
 }
 
 RecordTexts RecordForm::Texts() const {
-  QString comment = CommentMemo->toPlainText();
-  comment.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  // The raw text, as toPlainText() would turn a no-break space into a plain one; each
+  // paragraph or line break becomes CR LF.
+  QString comment = CommentMemo->document()->toRawText();
+  comment.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+  comment.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
   return {NameEdit->text(),
           TypeComboBox->currentText(),
           LicenseComboBox->currentText(),

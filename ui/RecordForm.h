@@ -26,6 +26,15 @@ class YearMaskEdit : public QLineEdit {
   QString YearText() const;
   // Places the given characters into the mask positions; "" empties the field.
   void SetYearText(const QString& text);
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  // The caret goes to the first unfilled position, where a typed digit lands; with
+  // `keepInsideText` a caret inside the text (where the user clicked) stays.
+  void PlaceCaretForTyping(bool keepInsideText);
 };
 
 struct RecordFormLook {

@@ -23,7 +23,7 @@
 #include <system_error>
 
 #include "core/CatalogFile.h"
-#include "core/Sort.h"
+#include "core/CatalogOps.h"
 #include "platform/Cp1251.h"
 #include "settings/Settings.h"
 #include "ui/StringGrid.h"
@@ -39,6 +39,29 @@ const QString kNewBaseText = QStringLiteral(
 const QString kSaveQuestion = QStringLiteral("Сохранить изменения в базе?");
 const QString kWorkingCopyKept =
     QStringLiteral("Прежнее содержимое базы осталось в файле _tmp.krv в папке программы.");
+const QString kNoWayBackText = QStringLiteral(
+    "Рабочая копия базы не создана, поэтому изменения в этой базе нельзя будет отменить при "
+    "выходе из программы.");
+
+QString StartupWorkingCopyText(const std::filesystem::path& path) {
+  return QStringLiteral(
+             "В settings.ini последней базой назван файл \"%1\" — рабочая копия базы: программа "
+             "удаляет его при выходе, поэтому открыть его как базу нельзя. Файл оставлен как "
+             "есть; откройте или создайте базу.")
+      .arg(platform::PathToQString(path));
+}
+
+QString ChangesKeptText(const std::filesystem::path& path) {
+  return QStringLiteral(
+             "Изменения в базе \"%1\" не отменены и остались в ней: рабочую копию этой базы "
+             "создать не удалось, поэтому вернуть её прежнее содержимое нельзя.")
+      .arg(platform::PathToQString(path));
+}
+
+QString WorkingCopyMovedText(const std::filesystem::path& kept) {
+  return QStringLiteral("Прежнее содержимое базы сохранено в файле \"%1\".")
+      .arg(QDir::toNativeSeparators(platform::PathToQString(kept)));
+}
 
 // Designed sizes, in pixels at a screen 1024 wide.
 constexpr int kToolBarHeight = 47;
@@ -380,6 +403,13 @@ void TMainForm::FormCreate() {
     // 5. Settings; this step reports its own failures and start-up goes on.
     settings::ReadStartupSettings(state_, dialogs_, this);
 
+    // The working copy is deleted at exit, so it never becomes the current catalog; start-up
+    // goes on as after a catalog that could not be read.
+    if (core::IsWorkingCopy(state_.ProgramFolder, state_.CurrentBasePath)) {
+      platform::ShowErrorText(dialogs_, this, StartupWorkingCopyText(state_.CurrentBasePath));
+      return;
+    }
+
     // 6. A missing catalog is created from the seed.
     std::error_code ec;
     if (!std::filesystem::exists(std::filesystem::symlink_status(state_.CurrentBasePath, ec))) {
@@ -394,15 +424,21 @@ void TMainForm::FormCreate() {
     }
 
     // 7.-9. Load, sort, show, backup switch, working copy.
-    core::LoadCatalog(state_, state_.CurrentBasePath);
-    if (state_.DistroTable.count() > 0) {
-      core::SortByName(state_.DistroTable);
-      FillGrid();
-    }
+    core::OpenCatalog(state_, state_.CurrentBasePath);
+    if (state_.DistroTable.count() > 0) FillGrid();
     settings::LoadBackupFlag(state_, dialogs_, this);
-    core::TakeWorkingCopy(state_);
+    TakeWorkingCopyOrWarn();
   } catch (const std::exception& error) {
     ReportError(error);
+  }
+}
+
+void TMainForm::TakeWorkingCopyOrWarn() {
+  try {
+    core::TakeWorkingCopy(state_);
+  } catch (const std::exception& error) {
+    platform::ShowErrorText(dialogs_, this,
+                            QString::fromUtf8(error.what()) + QLatin1Char('\n') + kNoWayBackText);
   }
 }
 
@@ -440,14 +476,29 @@ void TMainForm::FormClose() {
                        platform::MessageButtons::YesNoMustChoose);
   bool keepWorkingCopy = false;
   if (answer == platform::MessageAnswer::No) {
-    try {
-      core::RestoreWorkingCopy(state_);
-    } catch (const std::exception& error) {
-      // The catalog could not be put back: the working copy is now the only copy of its
-      // earlier content, so it stays.
-      platform::ShowErrorText(
-          dialogs_, this, QString::fromUtf8(error.what()) + QLatin1Char('\n') + kWorkingCopyKept);
-      keepWorkingCopy = true;
+    if (!core::WorkingCopyIsCurrent(state_)) {
+      // A working copy of another catalog is never restored; but the user must know that
+      // nothing was undone. Without a loaded catalog nothing could have changed.
+      if (state_.CatalogLoaded) {
+        platform::ShowErrorText(dialogs_, this, ChangesKeptText(state_.CurrentBasePath));
+      }
+    } else {
+      try {
+        core::RestoreWorkingCopy(state_);
+      } catch (const std::exception& error) {
+        // The working copy is now the only copy of the earlier content: it goes where the
+        // next start's working copy cannot replace it.
+        QString where;
+        try {
+          where =
+              WorkingCopyMovedText(core::KeepWorkingCopyInBackup(state_, core::CurrentMoment()));
+        } catch (const std::exception&) {
+          where = kWorkingCopyKept;
+          keepWorkingCopy = true;
+        }
+        platform::ShowErrorText(dialogs_, this,
+                                QString::fromUtf8(error.what()) + QLatin1Char('\n') + where);
+      }
     }
   }
   if (!keepWorkingCopy) core::DeleteWorkingCopy(state_);

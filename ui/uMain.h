@@ -111,6 +111,9 @@ class TMainForm : public QMainWindow {
   void SelectGridRows(int first, int last);
   // Shows a failed step's or command's error in the standard error box.
   void ReportError(const std::exception& error);
+  // TakeWorkingCopy for the catalog just made current. A failure is reported, adding that
+  // this catalog's changes cannot be undone at exit; it ends nothing else.
+  void TakeWorkingCopyOrWarn();
   // Where the pop-up menu opened last (for tests; popup() returns at once, the menu is not
   // modal).
   QPoint LastPopupPosition() const { return lastPopupPosition_; }

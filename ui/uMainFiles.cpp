@@ -4,14 +4,13 @@
 #include <QFile>
 #include <QLineEdit>
 
-#include <array>
 #include <exception>
 #include <filesystem>
 #include <system_error>
 
 #include "core/CatalogError.h"
 #include "core/CatalogFile.h"
-#include "core/Sort.h"
+#include "core/CatalogOps.h"
 #include "platform/Cp1251.h"
 #include "settings/Settings.h"
 #include "ui/StringGrid.h"
@@ -24,20 +23,6 @@ namespace kitrova::ui {
 
 namespace {
 
-bool IsReservedDeviceName(const QString& name) {
-  // Windows reserves these names whatever extension follows, and ignores trailing blanks.
-  QString base = name.section(QLatin1Char('.'), 0, 0);
-  while (base.endsWith(QLatin1Char(' '))) base.chop(1);
-  base = base.toUpper();
-  static const std::array<const char*, 4> plain = {"CON", "PRN", "AUX", "NUL"};
-  for (const char* reserved : plain) {
-    if (base == QLatin1String(reserved)) return true;
-  }
-  return base.size() == 4 &&
-         (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&
-         base[3] >= QLatin1Char('1') && base[3] <= QLatin1Char('9');
-}
-
 // Why `name` cannot name a catalog file in the program's folder, or "" when it can.
 // The name becomes the current catalog and goes into settings.ini, so only a plain file
 // name that the file system and Windows-1251 both take is accepted.
@@ -46,38 +31,30 @@ QString RefusedNameReason(const QString& name) {
   const auto refused = [&name](const QString& why) {
     return QStringLiteral("Имя \"%1\" не годится для файла базы: %2").arg(name, why);
   };
-  if (name == QLatin1String(".") || name == QLatin1String("..")) {
-    return refused(QStringLiteral("так называется папка, а не файл."));
+  // A character Windows-1251 has no code for stands in as a plain letter, so the other
+  // faults are found first, as the name is read from the left.
+  QString plain = name;
+  for (QChar& c : plain) {
+    if (!platform::FirstUnencodable(QString(c)).isEmpty()) c = QLatin1Char('x');
   }
-  const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-  for (const QChar c : name) {
-    if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
-      return QStringLiteral("Имя новой базы не годится для файла: в нём есть управляющий символ.");
-    }
-    if (forbidden.contains(c)) {
-      return refused(
-          QStringLiteral("в имени файла нельзя использовать символы \\ / : * ? \" < > |."));
-    }
+  const core::CatalogNameFault fault = core::CheckNewCatalogName(*platform::ToCp1251(plain));
+  const std::string_view text = core::CatalogNameFaultText(fault);
+  const QString why = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  switch (fault) {
+    case core::CatalogNameFault::ControlCharacter:
+      return QStringLiteral("Имя новой базы не годится для файла: ") + why;
+    case core::CatalogNameFault::FolderName:
+    case core::CatalogNameFault::ForbiddenCharacter:
+      return refused(why);
+    case core::CatalogNameFault::ReservedName:
+    case core::CatalogNameFault::None:
+      break;
   }
   if (const QString bad = platform::FirstUnencodable(name); !bad.isEmpty()) {
     return refused(
         QStringLiteral("символ \"%1\" нельзя записать в кодировке Windows-1251.").arg(bad));
   }
-  if (IsReservedDeviceName(name)) {
-    return refused(QStringLiteral("это имя зарезервировано системой."));
-  }
-  return {};
-}
-
-// The working copy belongs to the current catalog and is deleted when the program closes, so
-// it may never become the current catalog itself. Windows ignores letter case in file names.
-bool NamesWorkingCopy(const core::CatalogState& state, const fs::path& path) {
-  const fs::path copy = core::WorkingCopyPath(state.ProgramFolder);
-  std::error_code ec;
-  if (fs::equivalent(path, copy, ec)) return true;
-  return path.parent_path() == copy.parent_path() &&
-         platform::PathToQString(path.filename())
-                 .compare(platform::PathToQString(copy.filename()), Qt::CaseInsensitive) == 0;
+  return fault == core::CatalogNameFault::None ? QString() : refused(why);
 }
 
 QString WorkingCopyRefusal(const fs::path& path) {
@@ -127,7 +104,7 @@ void TMainForm::NewBaseSpeedButtonClick() {
 
     // ".krv" goes on as typed, even after a name that already ends in it.
     const fs::path path = state_.ProgramFolder / platform::PathFromQString(name + ".krv");
-    if (NamesWorkingCopy(state_, path)) {
+    if (core::IsWorkingCopy(state_.ProgramFolder, path)) {
       platform::ShowErrorText(dialogs_, this, WorkingCopyRefusal(path));
       return;
     }
@@ -138,18 +115,14 @@ void TMainForm::NewBaseSpeedButtonClick() {
     if (fs::exists(path, ignored)) {
       // A catalog of that name is taken over with its records: every later save rewrites
       // the whole file from the table, so an empty table would wipe them out.
-      core::LoadCatalog(state_, path);
-      state_.CurrentBasePath = path;
-      core::SortByName(state_.DistroTable);
+      core::OpenCatalog(state_, path);
     } else {
       CreateEmptyFile(path);
-      state_.CurrentBasePath = path;
-      state_.DistroTable.clear();
-      state_.CatalogLoaded = true;
+      core::StartEmptyCatalog(state_, path);
     }
     FillGrid();
     RememberCurrentCatalog(*this);
-    core::TakeWorkingCopy(state_);
+    TakeWorkingCopyOrWarn();
   } catch (const std::exception& error) {
     ReportError(error);
   }
@@ -165,19 +138,20 @@ void TMainForm::OpenSpeedButtonClick() {
       const fs::path chosenPath = platform::PathFromQString(chosen);
       // The same characters, letter case included; anything else is another file.
       if (chosenPath.native() == state_.CurrentBasePath.native()) return;
-      if (NamesWorkingCopy(state_, chosenPath)) {
-        platform::ShowErrorText(dialogs_, this, WorkingCopyRefusal(chosenPath));
-        return;
-      }
       path = chosenPath;
     }
-    // A cancelled dialog leaves `path` on the current catalog, which is read again.
+    // A cancelled dialog leaves `path` on the current catalog, which is read again; that
+    // may be the working copy refused at start-up.
+    if (core::IsWorkingCopy(state_.ProgramFolder, path)) {
+      platform::ShowErrorText(dialogs_, this, WorkingCopyRefusal(path));
+      return;
+    }
 
     const QStringList previousHeader = GridModel->headerTexts();
     GridModel->cutToHeader();
     GridModel->setHeaderTexts(OpenHeaderTexts());
     try {
-      core::LoadCatalog(state_, path);
+      core::OpenCatalog(state_, path);
     } catch (const std::exception& error) {
       // Loading is all or nothing, so the previous catalog is still whole in the table:
       // it stays current, and the grid shows it again as it was.
@@ -186,11 +160,9 @@ void TMainForm::OpenSpeedButtonClick() {
       ReportError(error);
       return;
     }
-    state_.CurrentBasePath = path;
-    if (state_.DistroTable.count() > 0) core::SortByName(state_.DistroTable);
     FillGrid();
     RememberCurrentCatalog(*this);
-    core::TakeWorkingCopy(state_);
+    TakeWorkingCopyOrWarn();
   } catch (const std::exception& error) {
     ReportError(error);
   }

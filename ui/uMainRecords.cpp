@@ -5,7 +5,7 @@
 
 #include "core/CatalogError.h"
 #include "core/CatalogFile.h"
-#include "core/Sort.h"
+#include "core/CatalogOps.h"
 #include "platform/Cp1251.h"
 #include "ui/RecordCommands.h"
 #include "ui/StringGrid.h"
@@ -55,12 +55,15 @@ int SelectedPosition(TMainForm& main) {
 
 // Shows the dialog until it is cancelled (empty name) or its texts can be stored. The
 // close box skips the dialog's own checks, so the encoding is checked here as well.
-std::optional<core::DistroRecord> RunRecordDialog(TMainForm& main, RecordForm& form) {
+// `toRecord` turns the texts read back into the record to store.
+template <typename ToRecord>
+std::optional<core::DistroRecord> RunRecordDialog(TMainForm& main, RecordForm& form,
+                                                  ToRecord toRecord) {
   for (;;) {
     form.exec();
     const RecordTexts texts = form.Texts();
     if (texts.name.isEmpty()) return std::nullopt;
-    if (auto record = RecordFromTexts(texts)) return record;
+    if (std::optional<core::DistroRecord> record = toRecord(texts)) return record;
     platform::ShowErrorText(main.Dialogs(), &main, form.UnencodableMessage());
   }
 }
@@ -101,11 +104,26 @@ std::optional<core::DistroRecord> RecordFromTexts(const RecordTexts& texts) {
   return record;
 }
 
+std::optional<core::DistroRecord> EditedRecord(const RecordTexts& texts, const RecordTexts& shown,
+                                               const core::DistroRecord& stored) {
+  std::optional<core::DistroRecord> record = RecordFromTexts(texts);
+  if (!record) return std::nullopt;
+  // The comment is left out: the memo gives every line break back as CR LF, as the
+  // platform's memo does, and keeps every other character.
+  const std::pair<QString RecordTexts::*, core::RecordField> fields[] = {
+      {&RecordTexts::name, core::RecordField::Name},
+      {&RecordTexts::type, core::RecordField::Type},
+      {&RecordTexts::license, core::RecordField::License},
+      {&RecordTexts::year, core::RecordField::Year},
+      {&RecordTexts::path, core::RecordField::Path}};
+  for (const auto& [text, field] : fields) {
+    if (texts.*text == shown.*text) core::FieldOf(*record, field) = core::FieldOf(stored, field);
+  }
+  return record;
+}
+
 void StoreNewRecord(TMainForm& main, const core::DistroRecord& record) {
-  core::CatalogState& state = main.State();
-  state.CurrentRecord = record;
-  state.DistroTable.append(state.CurrentRecord);
-  core::SortByName(state.DistroTable);
+  core::StoreNewRecord(main.State(), record);
   SaveAndRefill(main);
 }
 
@@ -119,7 +137,7 @@ void TMainForm::AddSpeedButtonClick() {
       return;
     }
     FlushSelection();
-    const std::optional<core::DistroRecord> record = RunRecordDialog(*this, *form);
+    const std::optional<core::DistroRecord> record = RunRecordDialog(*this, *form, RecordFromTexts);
     if (!record) return;
     StoreNewRecord(*this, *record);
     form->EmptyFields();
@@ -135,13 +153,13 @@ void TMainForm::EditSpeedButtonClick() {
     if (!BeginChange(*this)) return;
     const int position = SelectedPosition(*this);
     if (position == 0) return;
-    core::CatalogTable& table = State().DistroTable;
-    FillFromRecord(*form, table.at(position));
-    const std::optional<core::DistroRecord> record = RunRecordDialog(*this, *form);
+    const core::DistroRecord stored = State().DistroTable.at(position);
+    FillFromRecord(*form, stored);
+    const RecordTexts shown = form->Texts();
+    const std::optional<core::DistroRecord> record = RunRecordDialog(
+        *this, *form, [&](const RecordTexts& texts) { return EditedRecord(texts, shown, stored); });
     if (!record) return;
-    State().CurrentRecord = *record;
-    table.at(position) = State().CurrentRecord;
-    core::SortByName(table);
+    core::StoreRecordAt(State(), position, *record);
     SaveAndRefill(*this);
     form->EmptyFields();
   } catch (const std::exception& error) {
@@ -159,15 +177,11 @@ void TMainForm::DelSpeedButtonClick() {
                           MessageButtons::YesNo) != MessageAnswer::Yes) {
       return;
     }
-    core::CatalogTable& table = State().DistroTable;
-    const int count = table.count();
-    for (int k = 1; k < position; ++k) table.scratch(k) = table.at(k);
-    for (int k = position + 1; k <= count; ++k) table.scratch(k - 1) = table.at(k);
-    table.setCount(count - 1);
-    for (int k = 1; k <= count - 1; ++k) table.at(k) = table.scratch(k);
+    core::DeletePosition(State().DistroTable, position);
     // Saved in the order the table has, which may be a column's order.
     SaveAndRefill(*this);
-    BaseStringGrid->SetRow(position < table.count() ? position : table.count());
+    const int count = State().DistroTable.count();
+    BaseStringGrid->SetRow(position < count ? position : count);
   } catch (const std::exception& error) {
     ReportError(error);
   }
