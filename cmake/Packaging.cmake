@@ -61,9 +61,8 @@ set(CPACK_PACKAGE_NAME kitrova)
 set(CPACK_PACKAGE_VENDOR "Kitrova")
 set(CPACK_PACKAGE_CONTACT "Kitrova <kitrova@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Catalog of software installers")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Keeps a catalog of the setup programs and archives in a folder: name, type, licence,\n"
-    "year, comment and path of each; sorts, searches and starts them.")
+set(CPACK_PACKAGE_DESCRIPTION "Keeps a catalog of the setup programs and archives in a \
+folder: name, type, licence, year, comment and path of each; sorts, searches and starts them.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_GENERATOR DEB TGZ)
 set(CPACK_STRIP_FILES ON)

@@ -99,7 +99,9 @@ echo "== $tgz"
 portable="$work/portable"
 mkdir -p "$portable"
 tar -xzf "$tgz" -C "$portable"
-top="$(find "$portable" -mindepth 1 -maxdepth 1 -type d | head -n1)"
+exe="$(find "$portable" -maxdepth 2 -type f -name kitrova | head -n1)"
+[ -n "$exe" ] || fail "no executable in the portable archive"
+top="$(dirname "$exe")"
 for f in kitrova Pic/new.bmp Pic/splash.bmp Backup/base.krv qtbase_ru.qm; do
   [ -e "$top/$f" ] || fail "$f is not in the portable archive"
 done
