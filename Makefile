@@ -5,7 +5,7 @@ BENCH_DIR ?= build-bench
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := $(shell grep -v '^\s*\#' packages.txt | grep -v '^\s*$$')
 
-.PHONY: all deps configure build test run bench screenshot format format-check clean
+.PHONY: all deps configure build test bench format format-check clean
 
 all: build
 
@@ -32,18 +32,12 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-run: build
-	$(BUILD_DIR)/app/kitrova
-
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DKITROVA_WERROR=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bench/kitrova_bench_*; do \
 	  [ -x "$$b" ] || continue; echo "== $$b"; QT_QPA_PLATFORM=offscreen "$$b" --benchmark_min_time=0.2 || exit 1; \
 	done
-
-screenshot: build
-	bash tools/screenshot.sh $(BUILD_DIR)
 
 SOURCES = $(shell find core platform settings ui app tests bench -name '*.cpp' -o -name '*.h')
 
@@ -55,3 +49,29 @@ format-check: deps
 
 clean:
 	rm -rf $(BUILD_DIR) $(BENCH_DIR)
+
+# --- Optimised build, packages and screenshots -------------------------------------------
+# `make test` stays the Debug build with warnings as errors; what a user runs or installs is
+# the optimised build in its own folder.
+RELEASE_DIR ?= build-release
+
+.PHONY: release run package check-package screenshot
+
+release: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DKITROVA_BUILD_TESTS=OFF \
+	  -DKITROVA_BUILD_BENCH=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: release
+	$(RELEASE_DIR)/app/kitrova
+
+# A Debian package and a portable .tar.gz in $(RELEASE_DIR).
+package: release
+	cd $(RELEASE_DIR) && cpack
+	@ls -1 $(RELEASE_DIR)/*.deb $(RELEASE_DIR)/*.tar.gz
+
+check-package: package
+	bash tools/check_package.sh $(RELEASE_DIR)
+
+screenshot: release
+	bash tools/screenshot.sh $(RELEASE_DIR)

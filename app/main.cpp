@@ -4,9 +4,11 @@
 #include <QEventLoop>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 
 #include <memory>
 
+#include "app/AppSetup.h"
 #include "core/CatalogState.h"
 #include "platform/Cp1251.h"
 #include "platform/Dialogs.h"
@@ -24,10 +26,13 @@
 using namespace kitrova;
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(platform::kApplicationTitle);
+  QApplication application(argc, argv);
+  app::SetUpApplication();
+  // Qt's own buttons and dialogs speak the program's language; without the file, Qt's texts.
+  QTranslator qtTexts;
+  app::LoadQtTranslation(qtTexts, QCoreApplication::applicationDirPath());
 
-  const auto programFolder = platform::PathFromQString(QCoreApplication::applicationDirPath());
+  const auto programFolder = app::ProgramFolderForThisRun();
   core::CatalogState state(programFolder);
   platform::QtDialogs dialogs;
 
@@ -61,5 +66,5 @@ int main(int argc, char* argv[]) {
   splash.reset();
 
   mainForm.show();
-  return app.exec();
+  return application.exec();
 }

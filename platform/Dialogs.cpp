@@ -4,7 +4,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -26,6 +28,39 @@ QMessageBox::Icon IconFor(MessageKind kind) {
       break;
   }
   return QMessageBox::NoIcon;
+}
+
+// Before the main window is on screen (start-up) a box has no window to sit on: it then
+// belongs to none, which centres it on the screen, and stays in front of the splash.
+QWidget* OwnerFor(QWidget* parent) {
+  return parent != nullptr && parent->window()->isVisible() ? parent : nullptr;
+}
+
+void KeepInFrontWhenOwnerless(QWidget* dialog) {
+  if (dialog->parentWidget() == nullptr) dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+// Qt draws "\n\r" as two line breaks. The box keeps the text exactly as given (text()
+// answers it), while a twin of its label, in the label's place, draws each line once.
+void ShowLinesOnce(QMessageBox& box, const QString& text) {
+  const QString shown = ShownLines(text);
+  if (shown == text) return;
+  auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  const int index = grid != nullptr && label != nullptr ? grid->indexOf(label) : -1;
+  if (index < 0) return;
+  int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+  grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+  auto* twin = new QLabel(shown, &box);
+  twin->setObjectName(QStringLiteral("kitrova_shown_text"));
+  twin->setTextFormat(Qt::PlainText);
+  twin->setWordWrap(label->wordWrap());
+  twin->setAlignment(label->alignment());
+  twin->setTextInteractionFlags(label->textInteractionFlags());
+  twin->setContentsMargins(label->contentsMargins());
+  twin->setSizePolicy(label->sizePolicy());
+  label->hide();
+  grid->addWidget(twin, row, column, rowSpan, columnSpan, label->alignment());
 }
 
 // A message box that only a button can end.
@@ -54,13 +89,15 @@ class MustChooseBox : public QMessageBox {
 
 MessageAnswer QtDialogs::message(QWidget* parent, MessageKind kind, const QString& text,
                                  MessageButtons buttons) {
-  QMessageBox plainBox(parent);
-  MustChooseBox mustChooseBox(parent);
+  QMessageBox plainBox(OwnerFor(parent));
+  MustChooseBox mustChooseBox(OwnerFor(parent));
   QMessageBox& box = buttons == MessageButtons::YesNoMustChoose ? mustChooseBox : plainBox;
+  KeepInFrontWhenOwnerless(&box);
   box.setWindowTitle(kApplicationTitle);
   box.setIcon(IconFor(kind));
   box.setText(text);
   box.setTextFormat(Qt::PlainText);
+  ShowLinesOnce(box, text);
 
   QPushButton* ok = nullptr;
   QPushButton* yes = nullptr;
@@ -97,13 +134,19 @@ MessageAnswer QtDialogs::message(QWidget* parent, MessageKind kind, const QStrin
 }
 
 QString QtDialogs::chooseFolder(QWidget* parent, const QString& title) {
-  const QString folder =
-      QFileDialog::getExistingDirectory(parent, title, QString(), QFileDialog::ShowDirsOnly);
-  return QDir::toNativeSeparators(folder);
+  QFileDialog dialog(OwnerFor(parent), title);
+  KeepInFrontWhenOwnerless(&dialog);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList folders = dialog.selectedFiles();
+  if (folders.isEmpty()) return {};
+  return QDir::toNativeSeparators(folders.front());
 }
 
 QString QtDialogs::openFile(QWidget* parent, const FileDialogOptions& options) {
-  QFileDialog dialog(parent);
+  QFileDialog dialog(OwnerFor(parent));
+  KeepInFrontWhenOwnerless(&dialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::AnyFile);
   if (!options.filter.isEmpty()) dialog.setNameFilter(QtFilterFromWindows(options.filter));
@@ -119,6 +162,14 @@ QString QtDialogs::openFile(QWidget* parent, const FileDialogOptions& options) {
 void QtDialogs::openWithShell(const QString& path) {
   // The system's "open" action, never a command line built from the path.
   QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString ShownLines(const QString& text) {
+  QString shown = text;
+  shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return shown;
 }
 
 QString QtFilterFromWindows(const QString& filter) {

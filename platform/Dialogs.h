@@ -51,6 +51,10 @@ class QtDialogs final : public Dialogs {
 
 inline const QString kApplicationTitle = QStringLiteral("Kitrova");
 
+// The text as a box draws it: each line break of the Windows kind ("\n\r", "\r\n" or a
+// lone "\r") becomes one "\n", so no empty line appears between the lines.
+QString ShownLines(const QString& text);
+
 // "desc|*.a;*.b" -> "desc (*.a *.b)" as Qt's dialogs want it.
 QString QtFilterFromWindows(const QString& filter);
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the tool-bar pictures and the splash picture of Kitrova as 24-bit BMP files.
+"""Draws the tool-bar pictures and the splash picture of Kitrova as 24-bit BMP files, and the
+application icon as PNG files of several sizes (in icons/ beside the output folder).
 
 Standard library only. Shapes are drawn on a canvas four times finer than the picture and
 averaged down, so edges are smooth. The bottom-left pixel of every tool-bar picture holds
@@ -12,6 +13,7 @@ import math
 import os
 import struct
 import sys
+import zlib
 
 ICON = 32
 SUPER = 4
@@ -20,10 +22,12 @@ CREAM = (255, 251, 240)
 
 
 class Canvas:
-    def __init__(self, width, height, background, supersample=SUPER):
+    def __init__(self, width, height, background, supersample=SUPER, unit=1.0):
         self.w = width
         self.h = height
         self.s = supersample
+        # Pixels per drawing unit: the application icon is drawn once, in 32 units, at any size.
+        self.unit = unit
         self.W = width * supersample
         self.H = height * supersample
         self.px = [list(background) for _ in range(self.W * self.H)]
@@ -31,7 +35,7 @@ class Canvas:
     # -- filling ---------------------------------------------------------------------
     def _fill(self, inside, box, color, alpha=1.0):
         x0, y0, x1, y1 = box
-        s = self.s
+        s = self.s * self.unit
         xa = max(0, int(math.floor(x0 * s)))
         ya = max(0, int(math.floor(y0 * s)))
         xb = min(self.W, int(math.ceil(x1 * s)) + 1)
@@ -343,6 +347,56 @@ PICTURES = {
 }
 
 
+def app_icon(size, background):
+    """The application icon: the catalog of the tool bar with an installer box before it."""
+    c = Canvas(size, size, background, supersample=4 if size <= 64 else 2, unit=size / 32.0)
+    database(c, 13, 5, 10.5, 4, 18, BLUE, BLUE_LIGHT, BLUE_DARK)
+    c.outline([(2.5, 5), (2.5, 23)], 0.9, BLUE_DARK, closed=False)
+    c.outline([(23.5, 5), (23.5, 23)], 0.9, BLUE_DARK, closed=False)
+    x, y = 15.5, 15.5
+    c.rect(x, y, x + 14, y + 13, YELLOW)
+    c.outline([(x, y), (x + 14, y), (x + 14, y + 13), (x, y + 13)], 1.1, YELLOW_DARK)
+    c.rect(x + 5.6, y, x + 8.4, y + 13, YELLOW_DARK)
+    star(c, 25.5, 7, 6, 2.7, YELLOW, YELLOW_DARK)
+    return c
+
+
+def app_icon_rgba(size):
+    """Drawn on black and on white; the difference gives each pixel's coverage."""
+    dark = app_icon(size, (0, 0, 0)).pixels()
+    light = app_icon(size, (255, 255, 255)).pixels()
+    rows = []
+    for row_d, row_l in zip(dark, light):
+        row = []
+        for d, l in zip(row_d, row_l):
+            a = max(0, min(255, 255 - max(l[i] - d[i] for i in range(3))))
+            if a == 0:
+                row.append((0, 0, 0, 0))
+            else:
+                row.append(tuple(min(255, round(d[i] * 255 / a)) for i in range(3)) + (a,))
+        rows.append(row)
+    return rows
+
+
+def write_png(path, rows):
+    """Writes rows (top to bottom) of (r, g, b, a) as a PNG."""
+    height = len(rows)
+    width = len(rows[0])
+    raw = b"".join(b"\0" + bytes(v for px in row for v in px) for row in rows)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "assets", "Pic")
@@ -350,6 +404,11 @@ def main():
     for name, draw in PICTURES.items():
         write_bmp(os.path.join(out, name), draw().pixels(), keep_corner=BACKGROUND)
     write_bmp(os.path.join(out, "splash.bmp"), splash().pixels())
+    icons = os.path.join(out, "..", "icons")
+    for size in ICON_SIZES:
+        folder = os.path.join(icons, "%dx%d" % (size, size))
+        os.makedirs(folder, exist_ok=True)
+        write_png(os.path.join(folder, "kitrova.png"), app_icon_rgba(size))
     print("pictures written to", os.path.normpath(out))
 
 

@@ -1,23 +1,22 @@
 #!/usr/bin/env bash
-# Starts Kitrova under Xvfb in a prepared program folder with a sample catalog and saves a
-# picture of the main window to docs/screenshots/main.png.
+# Photographs every window of Kitrova under Xvfb with the openbox window manager, on a
+# prepared program folder with a sample catalog, into docs/screenshots/.
 #
 #   bash tools/screenshot.sh <build folder>
 set -euo pipefail
 
 build="${1:-build}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
-exe="$build/app/kitrova"
-[ -x "$exe" ] || { echo "no executable at $exe (build first)" >&2; exit 1; }
-for tool in xvfb-run import convert python3; do
+shooter="$(realpath "$build")/tools/screenshots/kitrova_screenshots"
+[ -x "$shooter" ] || { echo "no screenshot tool at $shooter (build first)" >&2; exit 1; }
+for tool in xvfb-run openbox python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
 done
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 program="$work/Kitrova"
-mkdir -p "$program/Backup" "$program/distr" "$root/docs/screenshots"
-cp "$exe" "$program/"
+mkdir -p "$program/Backup" "$program/distr" "${SCREENSHOT_DIR:-$root/docs/screenshots}"
 cp -r "$root/assets/Pic" "$program/Pic"
 cp "$root/assets/Backup/base.krv" "$program/Backup/base.krv"
 
@@ -55,16 +54,8 @@ with open(program + "/settings.ini", "wb") as f:
             .encode("cp1251"))
 EOF
 
-shot="$work/screen.png"
-# The splash stays up for two seconds before the main window comes; give it time.
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  "$1/kitrova" & pid=$!
-  sleep 6
-  import -window root "$2"
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-' _ "$program" "$shot"
-
-# Without a window manager the desktop is black around the window: trim it away.
-convert "$shot" -trim +repage "$root/docs/screenshots/main.png"
-echo "saved docs/screenshots/main.png"
+# Russian dates and file types in the file dialogs, as on a Russian desktop; the folder
+# chooser starts in the program folder.
+cd "$program"
+LANG=ru_RU.UTF-8 LANGUAGE=ru bash "$root/tools/with_window_manager.sh" -s 1024x768 \
+  "$shooter" "$program" "${SCREENSHOT_DIR:-$root/docs/screenshots}"

@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include <algorithm>
 #include <array>
@@ -545,15 +546,44 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 
 void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (placed_) return;
+  if (!placed_) FitOuterSize();
+}
+
+bool TMainForm::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  // Under X11 the frame is unknown at first showing and no event announces it: look again
+  // after each event until the window manager has framed the window.
+  if (placed_ && !frameCounted_) FitOuterSize();
+  return handled;
+}
+
+void TMainForm::FitOuterSize() {
+  // While the window manager reparents the window, the margins may read negative.
+  const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  const bool sane =
+      margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
+  const bool known = sane && !margins.isNull();
+  const QSize frame =
+      known ? QSize(margins.left() + margins.right(), margins.top() + margins.bottom())
+            : QSize(0, 0);
+  if (placed_ && (frameCounted_ || !known)) return;
   placed_ = true;
+  frameCounted_ = known;
   // The designed size is the outer size, frame included; centre it on the desktop.
-  const QSize frame = frameGeometry().size() - geometry().size();
-  resize(outerSize_ - frame);
-  if (const QScreen* where = screen()) {
-    const QRect desk = where->availableGeometry();
-    move(desk.center() - QPoint(outerSize_.width() / 2, outerSize_.height() / 2));
+  const QScreen* where = screen();
+  if (where == nullptr) {
+    resize(outerSize_ - frame);
+    return;
   }
+  const QPoint outerTopLeft =
+      where->availableGeometry().center() - QPoint(outerSize_.width() / 2, outerSize_.height() / 2);
+  if (!known) {
+    resize(outerSize_);
+    move(outerTopLeft);
+    return;
+  }
+  // Placed by its client area, which does not depend on how the frame is positioned.
+  setGeometry(QRect(outerTopLeft + QPoint(margins.left(), margins.top()), outerSize_ - frame));
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {

@@ -159,6 +159,7 @@ class TMainForm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -172,6 +173,8 @@ class TMainForm : public QMainWindow {
   // Step 1 of FormCreate; false (after the error box) when a picture cannot be loaded.
   bool LoadPictures();
   void RunSelected();
+  // Gives the window its outer size and centres it once the frame around it is known.
+  void FitOuterSize();
 
   core::CatalogState& state_;
   platform::Dialogs& dialogs_;
@@ -181,6 +184,8 @@ class TMainForm : public QMainWindow {
   // The outer size the window is given when it is first shown.
   QSize outerSize_{kDesignedWidth, kDesignedHeight};
   bool placed_ = false;
+  // A window manager reports the frame only after the window is shown.
+  bool frameCounted_ = false;
 };
 
 }  // namespace kitrova::ui

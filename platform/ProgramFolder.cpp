@@ -1,0 +1,71 @@
+#include "platform/ProgramFolder.h"
+
+#include <fstream>
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace kitrova::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsFile(const fs::path& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+void CopyIfMissing(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  if (fs::exists(fs::symlink_status(to, ec))) return;
+  fs::create_directories(to.parent_path(), ec);
+  fs::copy_file(from, to, ec);
+}
+
+}  // namespace
+
+bool CanWriteInFolder(const fs::path& folder) {
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) return false;
+  std::random_device random;
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    const fs::path probe = folder / (".kitrova-write-" + std::to_string(random()) + ".tmp");
+    if (fs::exists(fs::symlink_status(probe, ec))) continue;
+    bool written = false;
+    {
+      std::ofstream out(probe, std::ios::binary);
+      written = static_cast<bool>(out);
+    }
+    fs::remove(probe, ec);
+    return written;
+  }
+  return false;
+}
+
+void SeedProgramFolder(const fs::path& folder, const std::vector<fs::path>& sources) {
+  const fs::path seed = fs::path("Backup") / "base.krv";
+  for (const fs::path& source : sources) {
+    std::error_code ec;
+    if (!IsFile(source / seed) || !fs::is_directory(source / "Pic", ec)) continue;
+    if (fs::equivalent(source, folder, ec)) return;
+    for (const auto& entry : fs::directory_iterator(source / "Pic", ec)) {
+      if (IsFile(entry.path()))
+        CopyIfMissing(entry.path(), folder / "Pic" / entry.path().filename());
+    }
+    CopyIfMissing(source / seed, folder / seed);
+    return;
+  }
+}
+
+fs::path ChooseProgramFolder(const fs::path& executableFolder, const fs::path& userFolder,
+                             const std::vector<fs::path>& sources) {
+  if (CanWriteInFolder(executableFolder) || userFolder.empty()) return executableFolder;
+  std::error_code ec;
+  fs::create_directories(userFolder, ec);
+  if (!CanWriteInFolder(userFolder)) return executableFolder;
+  SeedProgramFolder(userFolder, sources);
+  return userFolder;
+}
+
+}  // namespace kitrova::platform

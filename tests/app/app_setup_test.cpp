@@ -1,0 +1,111 @@
+// The entry's set-up seen on real Qt boxes: Russian standard buttons, the help text drawn as
+// three lines, start-up boxes centred on the screen, the application's version and icon.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QTranslator>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/AppSetup.h"
+#include "platform/Dialogs.h"
+
+namespace kitrova::app {
+namespace {
+
+using platform::MessageButtons;
+using platform::MessageKind;
+
+// Runs `act` on the message box once it is up, then presses its first button.
+void WhenBoxShows(std::function<void(QMessageBox*)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    act(box);
+    box->buttons().front()->click();
+  });
+}
+
+QString Shown(QAbstractButton* button) {
+  return button == nullptr ? QString() : button->text().remove(QLatin1Char('&'));
+}
+
+TEST(AppSetupTest, QtButtonsSpeakRussianWhenTheTranslationIsInstalled) {
+  QTranslator translator;
+  if (!LoadQtTranslation(translator, QCoreApplication::applicationDirPath())) {
+    GTEST_SKIP() << "qtbase_ru.qm is not installed (Debian: qt6-translations-l10n)";
+  }
+  platform::QtDialogs dialogs;
+  QString yes, no, ok;
+  WhenBoxShows([&](QMessageBox* box) {
+    yes = Shown(box->button(QMessageBox::Yes));
+    no = Shown(box->button(QMessageBox::No));
+  });
+  dialogs.message(nullptr, MessageKind::Confirmation, QStringLiteral("Сохранить?"),
+                  MessageButtons::YesNo);
+  WhenBoxShows([&](QMessageBox* box) { ok = Shown(box->button(QMessageBox::Ok)); });
+  dialogs.message(nullptr, MessageKind::Error, QStringLiteral("Ошибка"), MessageButtons::Ok);
+  QCoreApplication::removeTranslator(&translator);
+
+  EXPECT_EQ(yes, QStringLiteral("Да"));
+  EXPECT_EQ(no, QStringLiteral("Нет"));
+  EXPECT_TRUE(ok == QStringLiteral("OK") || ok == QStringLiteral("ОК")) << ok.toStdString();
+}
+
+TEST(AppSetupTest, WindowsLineBreaksAreDrawnOnceAndTheTextIsKept) {
+  const QString text = QStringLiteral("Первая.\n\rВторая,\n\rтретья a@b.c");
+  platform::QtDialogs dialogs;
+  QString kept, drawn;
+  WhenBoxShows([&](QMessageBox* box) {
+    kept = box->text();
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+      if (label->isVisible() && label->text().contains(QStringLiteral("Первая"))) {
+        drawn = label->text();
+      }
+    }
+  });
+  dialogs.message(nullptr, MessageKind::Error, text, MessageButtons::Ok);
+  EXPECT_EQ(kept, text);
+  EXPECT_EQ(drawn, QStringLiteral("Первая.\nВторая,\nтретья a@b.c"));
+  EXPECT_EQ(platform::ShownLines(QStringLiteral("a\r\nb\rc")), QStringLiteral("a\nb\nc"));
+}
+
+TEST(AppSetupTest, BoxOverAWindowNotYetShownIsCentredOnTheScreenInFront) {
+  // The main window during start-up: created, placed nowhere yet, not shown.
+  QWidget hiddenOwner;
+  hiddenOwner.setGeometry(0, 0, 300, 200);
+  platform::QtDialogs dialogs;
+  QPoint centre;
+  bool inFront = false;
+  WhenBoxShows([&](QMessageBox* box) {
+    centre = box->frameGeometry().center();
+    inFront = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+  });
+  dialogs.message(&hiddenOwner, MessageKind::Information, QStringLiteral("Первый запуск"),
+                  MessageButtons::Ok);
+  const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+  EXPECT_LE((centre - screenCentre).manhattanLength(), 4)
+      << centre.x() << "," << centre.y() << " vs " << screenCentre.x() << "," << screenCentre.y();
+  EXPECT_TRUE(inFront);
+}
+
+TEST(AppSetupTest, ApplicationCarriesItsVersionAndIcon) {
+  SetUpApplication();
+  EXPECT_EQ(QApplication::applicationName(), QStringLiteral("Kitrova"));
+  EXPECT_FALSE(QApplication::applicationVersion().isEmpty());
+  const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+  EXPECT_TRUE(sizes.contains(QSize(48, 48)));
+  EXPECT_TRUE(sizes.contains(QSize(256, 256)));
+  QWidget window;
+  EXPECT_FALSE(window.windowIcon().isNull());
+}
+
+}  // namespace
+}  // namespace kitrova::app

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Checks the packages `make package` leaves in the release build folder:
+#  - the .deb installs (dpkg -i), lists its files (dpkg -L), and the installed program,
+#    started under Xvfb as an unprivileged user, keeps settings.ini in that user's folder;
+#  - the portable .tar.gz, unpacked in a fresh folder, starts and keeps settings.ini beside
+#    its executable.
+# Installing needs root (CI runs as root); the .deb is removed again at the end.
+#
+#   bash tools/check_package.sh [release build folder]
+set -euo pipefail
+
+build="${1:-build-release}"
+deb="$(ls "$build"/kitrova_*.deb 2>/dev/null | head -n1 || true)"
+tgz="$(ls "$build"/kitrova-*-portable.tar.gz 2>/dev/null | head -n1 || true)"
+[ -n "$deb" ] && [ -n "$tgz" ] || { echo "no packages in $build (run make package)" >&2; exit 1; }
+command -v xvfb-run >/dev/null || { echo "xvfb-run is missing" >&2; exit 1; }
+
+work="$(mktemp -d)"
+chmod 755 "$work"
+installed_here=""
+cleanup() {
+  [ -n "$installed_here" ] && dpkg -r kitrova >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Runs the rest of the command line as the unprivileged user "nobody" when we are root.
+as_user() {
+  if [ "$(id -u)" = "0" ]; then
+    setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
+  else
+    "$@"
+  fi
+}
+user_owns() { [ "$(id -u)" = "0" ] && chown -R 65534:65534 "$@" || true; }
+
+# Starts an executable under Xvfb with HOME=$2 and waits (at most 30 s) until the settings
+# file $3 names a catalog, then ends the program. The first-run question is avoided by an
+# installer folder written into the settings beforehand; the catalog path is the program's.
+run_until_settings() {
+  local exe="$1" home="$2" settings="$3"
+  as_user env HOME="$home" XDG_RUNTIME_DIR="$home/run" timeout -k 5 60 \
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+      "$1" >/dev/null 2>&1 & pid=$!
+      for _ in $(seq 1 60); do
+        grep -qa "lastbase" "$2" 2>/dev/null && break
+        sleep 0.5
+      done
+      sleep 1
+      kill "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+    ' _ "$exe" "$settings" || true
+  grep -qa "lastbase" "$settings" 2>/dev/null || fail "$exe did not write $settings"
+}
+
+seed_settings() {  # an installer folder only, so the program does not ask for one
+  mkdir -p "$(dirname "$1")"
+  printf '[dir]\r\npath=/tmp/\r\n' >"$1"
+}
+
+echo "== $deb"
+if [ "$(id -u)" = "0" ]; then
+  dpkg -s kitrova >/dev/null 2>&1 || installed_here=yes
+  dpkg -i "$deb"
+  files="$(dpkg -L kitrova)"
+  echo "$files"
+  for f in /usr/bin/kitrova /usr/share/kitrova/Pic/new.bmp /usr/share/kitrova/Pic/splash.bmp \
+           /usr/share/kitrova/Backup/base.krv /usr/share/applications/org.kitrova.Kitrova.desktop \
+           /usr/share/metainfo/org.kitrova.Kitrova.metainfo.xml \
+           /usr/share/icons/hicolor/256x256/apps/kitrova.png; do
+    grep -qx "$f" <<<"$files" || fail "$f is not in the package"
+  done
+  dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "no Qt dependency computed"
+
+  home="$work/home"
+  mkdir -p "$home/run"
+  user_data="$home/.local/share/Kitrova"
+  seed_settings "$user_data/settings.ini"
+  user_owns "$home"
+  chmod 700 "$home/run"
+  if [ "$(id -u)" = "0" ] && ! as_user true 2>/dev/null; then
+    echo "skipped: cannot run as an unprivileged user here"
+  else
+    run_until_settings /usr/bin/kitrova "$home" "$user_data/settings.ini"
+    grep -qa "path=$user_data/base.krv" "$user_data/settings.ini" ||
+      fail "the catalog is not in the user's folder: $(cat "$user_data/settings.ini")"
+    [ -f "$user_data/base.krv" ] || fail "no catalog created in $user_data"
+    [ -f "$user_data/Pic/new.bmp" ] || fail "pictures not seeded into $user_data"
+    [ ! -e /usr/bin/settings.ini ] || fail "settings.ini written beside the installed executable"
+    echo "installed program keeps its files in $user_data"
+  fi
+else
+  echo "skipped: installing the .deb needs root"
+fi
+
+echo "== $tgz"
+portable="$work/portable"
+mkdir -p "$portable"
+tar -xzf "$tgz" -C "$portable"
+exe="$(find "$portable" -maxdepth 2 -type f -name kitrova | head -n1)"
+[ -n "$exe" ] || fail "no executable in the portable archive"
+top="$(dirname "$exe")"
+for f in kitrova Pic/new.bmp Pic/splash.bmp Backup/base.krv qtbase_ru.qm; do
+  [ -e "$top/$f" ] || fail "$f is not in the portable archive"
+done
+home="$work/home-portable"
+mkdir -p "$home/run"
+chmod 700 "$home/run"
+seed_settings "$top/settings.ini"
+user_owns "$home" "$top"
+run_until_settings "$top/kitrova" "$home" "$top/settings.ini"
+grep -qa "path=$top/base.krv" "$top/settings.ini" ||
+  fail "the catalog is not beside the executable: $(cat "$top/settings.ini")"
+[ -f "$top/base.krv" ] || fail "no catalog created beside the executable"
+[ ! -e "$home/.local/share/Kitrova" ] || fail "the portable copy used the per-user folder"
+echo "portable copy keeps its files in $top"
+echo "package checks passed"
