@@ -26,6 +26,7 @@
 #include "core/CatalogFile.h"
 #include "core/CatalogOps.h"
 #include "platform/Cp1251.h"
+#include "platform/ModalDialog.h"
 #include "settings/Settings.h"
 #include "ui/StringGrid.h"
 
@@ -98,19 +99,6 @@ const std::array<ToolButtonInfo, 9> kButtons = {{
 
 int Scaled(int value, int multiplier, int divisor) {
   return std::max(1, value * multiplier / divisor);
-}
-
-// Runs a handler from a signal; a failure ends that command with the error box and the
-// window stays open.
-template <typename Handler>
-auto Guarded(TMainForm* form, Handler handler) {
-  return [form, handler] {
-    try {
-      (form->*handler)();
-    } catch (const std::exception& error) {
-      form->ReportError(error);
-    }
-  };
 }
 
 QString ProgramFolderText(const std::filesystem::path& folder) {
@@ -249,10 +237,10 @@ void TMainForm::BuildMenus() {
 
 void TMainForm::Wire() {
   auto onClick = [this](QToolButton* button, auto handler) {
-    connect(button, &QToolButton::clicked, this, Guarded(this, handler));
+    connect(button, &QToolButton::clicked, this, handler);
   };
   auto onTrigger = [this](QAction* action, auto handler) {
-    connect(action, &QAction::triggered, this, Guarded(this, handler));
+    connect(action, &QAction::triggered, this, handler);
   };
 
   onClick(NewBaseSpeedButton, &TMainForm::NewBaseSpeedButtonClick);
@@ -284,22 +272,14 @@ void TMainForm::Wire() {
   onTrigger(N16, &TMainForm::N16Click);
   onTrigger(N17, &TMainForm::N17Click);
 
-  connect(BaseStringGrid, &TStringGrid::MouseDown, this,
-          [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint point) {
-            try {
-              BaseStringGridMouseDown(button, modifiers, point);
-            } catch (const std::exception& error) {
-              ReportError(error);
-            }
-          });
-  connect(BaseStringGrid, &TStringGrid::DblClick, this,
-          Guarded(this, &TMainForm::BaseStringGridDblClick));
+  connect(BaseStringGrid, &TStringGrid::MouseDown, this, &TMainForm::BaseStringGridMouseDown);
+  connect(BaseStringGrid, &TStringGrid::DblClick, this, &TMainForm::BaseStringGridDblClick);
 }
 
 void TMainForm::ApplyMetrics(int multiplier, int divisor) {
   const auto s = [&](int value) { return Scaled(value, multiplier, divisor); };
 
-  QFont windowFont(QStringLiteral("MS Sans Serif"));
+  QFont windowFont = platform::DialogFont();
   windowFont.setPointSize(s(kWindowFontPoints));
   setFont(windowFont);
   QFont gridFont(QStringLiteral("Arial"));
