@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QTranslator>
 #include <QWidget>
 
@@ -16,6 +15,7 @@
 
 #include "app/AppSetup.h"
 #include "platform/Dialogs.h"
+#include "support/ModalDriver.h"
 
 namespace kitrova::app {
 namespace {
@@ -23,13 +23,11 @@ namespace {
 using platform::MessageButtons;
 using platform::MessageKind;
 
-// Runs `act` on the message box once it is up, then presses its first button.
-void WhenBoxShows(std::function<void(QMessageBox*)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    act(box);
-    box->buttons().front()->click();
+// Runs `act` on the next message box once it is up, then presses its first button.
+void WhenBoxShows(testing::ModalDriver& modals, std::function<void(QMessageBox*)> act) {
+  modals.answerAny<QMessageBox>([act = std::move(act)](QMessageBox& box) {
+    act(&box);
+    box.buttons().front()->click();
   });
 }
 
@@ -38,19 +36,20 @@ QString Shown(QAbstractButton* button) {
 }
 
 TEST(AppSetupTest, QtButtonsSpeakRussianWhenTheTranslationIsInstalled) {
+  testing::ModalDriver modals;
   QTranslator translator;
   if (!LoadQtTranslation(translator, QCoreApplication::applicationDirPath())) {
     GTEST_SKIP() << "qtbase_ru.qm is not installed (Debian: qt6-translations-l10n)";
   }
   platform::QtDialogs dialogs;
   QString yes, no, ok;
-  WhenBoxShows([&](QMessageBox* box) {
+  WhenBoxShows(modals, [&](QMessageBox* box) {
     yes = Shown(box->button(QMessageBox::Yes));
     no = Shown(box->button(QMessageBox::No));
   });
   dialogs.message(nullptr, MessageKind::Confirmation, QStringLiteral("Сохранить?"),
                   MessageButtons::YesNo);
-  WhenBoxShows([&](QMessageBox* box) { ok = Shown(box->button(QMessageBox::Ok)); });
+  WhenBoxShows(modals, [&](QMessageBox* box) { ok = Shown(box->button(QMessageBox::Ok)); });
   dialogs.message(nullptr, MessageKind::Error, QStringLiteral("Ошибка"), MessageButtons::Ok);
   QCoreApplication::removeTranslator(&translator);
 
@@ -60,10 +59,11 @@ TEST(AppSetupTest, QtButtonsSpeakRussianWhenTheTranslationIsInstalled) {
 }
 
 TEST(AppSetupTest, WindowsLineBreaksAreDrawnOnceAndTheTextIsKept) {
+  testing::ModalDriver modals;
   const QString text = QStringLiteral("Первая.\n\rВторая,\n\rтретья a@b.c");
   platform::QtDialogs dialogs;
   QString kept, drawn;
-  WhenBoxShows([&](QMessageBox* box) {
+  WhenBoxShows(modals, [&](QMessageBox* box) {
     kept = box->text();
     for (const QLabel* label : box->findChildren<QLabel*>()) {
       if (label->isVisible() && label->text().contains(QStringLiteral("Первая"))) {
@@ -78,13 +78,14 @@ TEST(AppSetupTest, WindowsLineBreaksAreDrawnOnceAndTheTextIsKept) {
 }
 
 TEST(AppSetupTest, BoxOverAWindowNotYetShownIsCentredOnTheScreenInFront) {
+  testing::ModalDriver modals;
   // The main window during start-up: created, placed nowhere yet, not shown.
   QWidget hiddenOwner;
   hiddenOwner.setGeometry(0, 0, 300, 200);
   platform::QtDialogs dialogs;
   QPoint centre;
   bool inFront = false;
-  WhenBoxShows([&](QMessageBox* box) {
+  WhenBoxShows(modals, [&](QMessageBox* box) {
     centre = box->frameGeometry().center();
     inFront = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
   });

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +15,7 @@
 
 #include "core/CatalogOps.h"
 #include "main_test_support.h"
+#include "support/ModalDriver.h"
 #include "ui/uEditForm.h"
 
 namespace kitrova::ui {
@@ -97,11 +97,14 @@ TEST_F(RecordBytesTest, EveryByteOfAFieldLeftAloneIsSavedBackAsItWas) {
       core::OpenCatalog(*state, catalogPath());
       form->FillGrid();
       form->BaseStringGrid->SetRow(1);
-      QTimer::singleShot(0, editForm.get(), [&] {
-        change.type(*editForm);
-        editForm->AddButton->click();
-      });
-      form->EditSpeedButtonClick();
+      {
+        testing::ModalDriver modals;
+        modals.answer(*editForm, [&](RecordForm& f) {
+          change.type(f);
+          f.AddButton->click();
+        });
+        form->EditSpeedButtonClick();
+      }
       ASSERT_EQ(dialogs.messages.size(), 0u) << dialogs.messages[0].text.toStdString();
 
       const std::string file = ReadFileBytes(catalogPath());
