@@ -21,6 +21,7 @@
 #include "cli/Csv.h"
 #include "cli/Session.h"
 #include "core/CatalogError.h"
+#include "core/CatalogOps.h"
 #include "core/CatalogState.h"
 #include "core/DistroRecord.h"
 #include "core/Search.h"
@@ -287,6 +288,8 @@ int RunImport(const ImportOptions& o, std::ostream& out) {
 
   // Everything is checked against the loaded table before the file is touched.
   WritableCatalog catalog(PathFromUtf8(o.catalog));
+  std::vector<core::DistroRecord> records;
+  records.reserve(rows.size() - 1);
   std::size_t cut = 0;
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const CsvRow& row = rows[r];
@@ -315,18 +318,18 @@ int RunImport(const ImportOptions& o, std::ostream& out) {
       if (bytes.size() > core::kFieldTextSize) ++cut;
       core::FieldOf(record, static_cast<RecordField>(f)).assign(bytes);
     }
-    if (catalog.table().full()) {
+    if (catalog.table().count() + records.size() >= core::kCatalogCapacity) {
       throw CliError(where + ": the catalog would hold more than 10000 records; nothing imported");
     }
-    catalog.table().append(record);
+    records.push_back(record);
   }
-  const std::size_t added = rows.size() - 1;
+  const std::size_t added = records.size();
   if (added == 0) {
     // Sorting and saving would still reorder equal names: leave the file alone.
     out << "nothing to import\n";
     return 0;
   }
-  core::SortByName(catalog.table());
+  core::StoreNewRecords(catalog.state(), records);
   if (!o.dryRun) catalog.save(o.backup);
   out << (o.dryRun ? "would import " : "imported ") << added << " records; the catalog "
       << (o.dryRun ? "would hold " : "holds ") << catalog.table().count() << '\n';
@@ -496,13 +499,12 @@ int RunScan(const ScanOptions& o, std::ostream& out, std::ostream& err) {
                    "); nothing added");
   }
   for (const core::DistroRecord& record : added) {
-    catalog.table().append(record);
     out << (o.dryRun ? "would add: " : "added: ") << platform::Cp1251ToUtf8(record.Name.view())
         << "  (" << record.Year.view() << ")  " << platform::Cp1251ToUtf8(record.Path.view())
         << '\n';
   }
   if (!added.empty() && !o.dryRun) {
-    core::SortByName(catalog.table());
+    core::StoreNewRecords(catalog.state(), added);
     catalog.save(o.backup);
   }
   out << added.size() << (o.dryRun ? " records would be added" : " records added");

@@ -8,6 +8,7 @@
 
 #include "core/CatalogError.h"
 #include "core/CatalogFile.h"
+#include "core/CatalogOps.h"
 
 namespace kitrova::cli {
 
@@ -22,12 +23,10 @@ std::string Describe(const core::CatalogError& error) {
   return error.what();
 }
 
+// Any program kept in the catalog's own folder would take this file for its working copy.
 bool IsWorkingCopyName(const fs::path& path) {
-  std::string name = Utf8Path(path.filename());
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return name == "_tmp.krv";
+  const fs::path absolute = fs::absolute(path);
+  return core::IsWorkingCopy(absolute.parent_path(), absolute);
 }
 
 }  // namespace

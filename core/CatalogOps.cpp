@@ -79,6 +79,18 @@ void StoreNewRecord(CatalogState& state, const DistroRecord& record) {
   SortByName(state.DistroTable);
 }
 
+void StoreNewRecords(CatalogState& state, std::span<const DistroRecord> records) {
+  if (records.empty()) return;
+  CatalogTable& table = state.DistroTable;
+  if (records.size() > static_cast<std::size_t>(kCatalogCapacity - table.count())) {
+    throw CatalogError("В базе может быть не больше 10000 записей — столько не добавить.", {},
+                       std::make_error_code(std::errc::no_space_on_device));
+  }
+  for (const DistroRecord& record : records) table.append(record);
+  state.CurrentRecord = records.back();
+  SortByName(table);
+}
+
 void StoreRecordAt(CatalogState& state, std::int32_t position, const DistroRecord& record) {
   CheckStoredPosition(state.DistroTable, position);
   state.CurrentRecord = record;

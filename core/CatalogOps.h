@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ void DeletePosition(CatalogTable& table, std::int32_t position);
 // The record becomes CurrentRecord and the new last position, then the table is sorted by
 // name. A full table is refused with CatalogError before anything changes.
 void StoreNewRecord(CatalogState& state, const DistroRecord& record);
+// Many records at once (an import): all become new last positions in their order, then
+// the table is sorted by name once. More than the table can hold is refused with
+// CatalogError before anything changes.
+void StoreNewRecords(CatalogState& state, std::span<const DistroRecord> records);
 // The record becomes CurrentRecord and replaces position `position` (1..count), then the
 // table is sorted by name. Outside 1..count throws std::out_of_range, nothing changed.
 void StoreRecordAt(CatalogState& state, std::int32_t position, const DistroRecord& record);

@@ -80,6 +80,15 @@ TEST_F(CatalogOpsTest, StoringSortsByNameAndLeavesTheRecordInCurrentRecord) {
   EXPECT_THROW(StoreNewRecord(state, Named("more")), CatalogError);
   EXPECT_EQ(state.DistroTable.count(), kCatalogCapacity);
   EXPECT_EQ(state.CurrentRecord.Name.str(), "z");
+
+  // Many at once: one sort, and all or nothing at the limit.
+  state.DistroTable.setCount(3);
+  const DistroRecord many[] = {Named("e"), Named("a")};
+  StoreNewRecords(state, many);
+  EXPECT_EQ(Names(state.DistroTable), "a c d e z ");
+  state.DistroTable.setCount(kCatalogCapacity - 1);
+  EXPECT_THROW(StoreNewRecords(state, many), CatalogError);
+  EXPECT_EQ(state.DistroTable.count(), kCatalogCapacity - 1);
 }
 
 TEST(CatalogNameTest, EachFaultIsToldAndOnlyPlainFileNamesPass) {
