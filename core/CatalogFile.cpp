@@ -2,10 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <memory>
-#include <vector>
 
 #include "core/CatalogError.h"
 #include "core/FileReplace.h"
@@ -38,22 +36,12 @@ FileHandle Open(const fs::path& path, const char* mode) {
   return file;
 }
 
-std::vector<char> ReadWholeFile(const fs::path& path) {
-  FileHandle file = Open(path, "rb");
-  std::vector<char> bytes;
+// Copies source over target keeping source's modification time; `flush` as in ReplaceOptions.
+void CopyKeepingDate(const fs::path& source, const fs::path& target, bool flush) {
   std::error_code ec;
-  if (const std::uintmax_t size = fs::file_size(path, ec); !ec) bytes.reserve(size);
-  char chunk[1 << 16];
-  for (;;) {
-    errno = 0;
-    const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-    bytes.insert(bytes.end(), chunk, chunk + got);
-    if (got < sizeof chunk) {
-      if (std::ferror(file.get())) Fail(LastError(), path);
-      break;
-    }
-  }
-  return bytes;
+  const fs::file_time_type modified = fs::last_write_time(source, ec);
+  if (ec) Fail(ec, source);
+  ReplaceFileWithCopy(target, source, {.modified = modified, .flush = flush});
 }
 
 }  // namespace
@@ -104,23 +92,19 @@ void LoadCatalog(CatalogState& state, const fs::path& path) {
         std::make_error_code(std::errc::file_too_large));
   }
   const std::size_t count = static_cast<std::size_t>(records);
-  std::unique_ptr<char[]> buffer;
+  // Staged in the scratch half: the catalog stays whole until everything has been read.
+  CatalogTable& table = state.DistroTable;
   if (count > 0) {
-    buffer = std::make_unique_for_overwrite<char[]>(count * kRecordSize);
     errno = 0;
-    if (std::fread(buffer.get(), kRecordSize, count, file.get()) != count) {
+    if (std::fread(static_cast<void*>(table.scratchRecords()), kRecordSize, count, file.get()) !=
+        count) {
       Fail(LastError(), path);
     }
   }
   file.reset();
 
-  // Everything is read: only now does the table change.
-  if (count > 0) {
-    std::memcpy(static_cast<void*>(state.DistroTable.records()), buffer.get(), count * kRecordSize);
-    std::memcpy(static_cast<void*>(&state.CurrentRecord), buffer.get() + (count - 1) * kRecordSize,
-                kRecordSize);
-  }
-  state.DistroTable.setCount(static_cast<std::int32_t>(count));
+  if (count > 0) state.CurrentRecord = table.scratchRecords()[count - 1];
+  table.adoptScratch(static_cast<std::int32_t>(count));
   state.CatalogLoaded = true;
 }
 
@@ -130,12 +114,7 @@ void SaveCatalog(const CatalogState& state, const fs::path& path) {
 }
 
 void CopyFileKeepingDate(const fs::path& source, const fs::path& target) {
-  // The source is read completely before the target is touched.
-  const std::vector<char> bytes = ReadWholeFile(source);
-  std::error_code ec;
-  const fs::file_time_type modified = fs::last_write_time(source, ec);
-  if (ec) Fail(ec, source);
-  ReplaceFileContents(target, bytes.data(), bytes.size(), {.modified = modified});
+  CopyKeepingDate(source, target, true);
 }
 
 void TakeBackupCopy(const CatalogState& state, const Moment& moment) {
@@ -158,7 +137,8 @@ void SeedCatalog(const CatalogState& state) {
 void TakeWorkingCopy(CatalogState& state) {
   // Until the copy has succeeded "_tmp.krv" does not belong to the current catalog.
   state.WorkingCopyOf.clear();
-  CopyFileKeepingDate(state.CurrentBasePath, WorkingCopyPath(state.ProgramFolder));
+  // Not flushed: the working copy only serves to undo changes during this run.
+  CopyKeepingDate(state.CurrentBasePath, WorkingCopyPath(state.ProgramFolder), false);
   state.WorkingCopyOf = state.CurrentBasePath;
 }
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -136,15 +137,22 @@ FileHandle CreateTemporaryBeside(const fs::path& real, fs::path& temporary) {
   return nullptr;
 }
 
+// Writes the whole contents to `out`; throws CatalogError.
+using WriteAll = std::function<void(std::FILE* out)>;
+
+void WriteBytes(std::FILE* out, const void* data, std::size_t size, const fs::path& target) {
+  errno = 0;
+  if (size > 0 && std::fwrite(data, 1, size, out) != size) Fail(LastError(), target);
+}
+
 // The plain way: truncate, write everything, flush, close. Not crash-safe, but it works
 // wherever the file itself may be written.
-void RewriteInPlace(const fs::path& real, const fs::path& target, const void* data,
-                    std::size_t size, const ReplaceOptions& options) {
+void RewriteInPlace(const fs::path& real, const fs::path& target, const WriteAll& write,
+                    const ReplaceOptions& options) {
   errno = 0;
   FileHandle file(detail::OpenFile(real, "wb"));
   if (!file) Fail(LastError(std::errc::permission_denied), target);
-  errno = 0;
-  if (size > 0 && std::fwrite(data, 1, size, file.get()) != size) Fail(LastError(), target);
+  write(file.get());
   if (options.flush) {
     if (const std::error_code code = detail::FlushToDisk(file.get())) Fail(code, target);
   }
@@ -162,28 +170,28 @@ void RewriteInPlace(const fs::path& real, const fs::path& target, const void* da
 // Writes the temporary file completely and renames it over `real`. Returns false, with the
 // temporary file gone and `real` untouched, when only the rename was refused.
 bool WriteAndRename(FileHandle file, const fs::path& temporary, const fs::path& real,
-                    const fs::path& target, const void* data, std::size_t size,
-                    const ReplaceOptions& options, std::optional<fs::perms> permissions) {
-  auto discard = [&](std::error_code code) {
+                    const fs::path& target, const WriteAll& write, const ReplaceOptions& options,
+                    std::optional<fs::perms> permissions) {
+  try {
+    write(file.get());
+    if (options.flush) {
+      if (const std::error_code code = detail::FlushToDisk(file.get())) Fail(code, target);
+    }
+    errno = 0;
+    if (std::fclose(file.release()) != 0) Fail(LastError(), target);
+    std::error_code ec;
+    if (permissions) fs::permissions(temporary, *permissions, ec);  // best effort
+    if (options.modified) {
+      fs::last_write_time(temporary, *options.modified, ec);
+      if (ec) Fail(ec, target);
+    }
+  } catch (...) {
     file.reset();
     std::error_code ignored;
     fs::remove(temporary, ignored);
-    Fail(code, target);
-  };
-  errno = 0;
-  if (size > 0 && std::fwrite(data, 1, size, file.get()) != size) discard(LastError());
-  if (options.flush) {
-    if (const std::error_code code = detail::FlushToDisk(file.get())) discard(code);
+    throw;
   }
-  errno = 0;
-  if (std::fclose(file.release()) != 0) discard(LastError());
-
   std::error_code ec;
-  if (permissions) fs::permissions(temporary, *permissions, ec);  // best effort
-  if (options.modified) {
-    fs::last_write_time(temporary, *options.modified, ec);
-    if (ec) discard(ec);
-  }
   fs::rename(temporary, real, ec);
   if (ec) {
     fs::remove(temporary, ec);
@@ -204,19 +212,58 @@ void RemoveLeftovers(const fs::path& target) noexcept {
   }
 }
 
-}  // namespace
-
-void ReplaceFileContents(const fs::path& target, const void* data, std::size_t size,
-                         const ReplaceOptions& options) {
+// `write` fills the temporary file; `inPlace` gives what rewrites the target itself, and
+// must have everything at hand before it returns, as the target is truncated next.
+void Replace(const fs::path& target, const WriteAll& write,
+             const std::function<WriteAll()>& inPlace, const ReplaceOptions& options) {
   const std::optional<fs::perms> permissions = CheckWritableTarget(target);
   const fs::path real = WhereItPoints(target);
   fs::path temporary;
   FileHandle file = CreateTemporaryBeside(real, temporary);
   if (!file ||
-      !WriteAndRename(std::move(file), temporary, real, target, data, size, options, permissions)) {
-    RewriteInPlace(real, target, data, size, options);
+      !WriteAndRename(std::move(file), temporary, real, target, write, options, permissions)) {
+    RewriteInPlace(real, target, inPlace(), options);
   }
   RemoveLeftovers(real);
+}
+
+}  // namespace
+
+void ReplaceFileContents(const fs::path& target, const void* data, std::size_t size,
+                         const ReplaceOptions& options) {
+  const WriteAll write = [&](std::FILE* out) { WriteBytes(out, data, size, target); };
+  Replace(
+      target, write, [&] { return write; }, options);
+}
+
+void ReplaceFileWithCopy(const fs::path& target, const fs::path& source,
+                         const ReplaceOptions& options) {
+  errno = 0;
+  FileHandle in(detail::OpenFile(source, "rb"));
+  if (!in) Fail(LastError(std::errc::permission_denied), source);
+  // Hands the source to `take` piece by piece, so a copy never holds it whole in memory.
+  const auto readSource = [&](const std::function<void(const char*, std::size_t)>& take) {
+    char chunk[1 << 16];
+    for (;;) {
+      errno = 0;
+      const std::size_t got = std::fread(chunk, 1, sizeof chunk, in.get());
+      if (got < sizeof chunk && std::ferror(in.get())) Fail(LastError(), source);
+      take(chunk, got);
+      if (got < sizeof chunk) return;
+    }
+  };
+  const WriteAll stream = [&](std::FILE* out) {
+    readSource([&](const char* data, std::size_t size) { WriteBytes(out, data, size, target); });
+  };
+  // In place, the target is truncated: the whole source must be read before.
+  std::vector<char> whole;
+  const auto inPlace = [&]() -> WriteAll {
+    std::rewind(in.get());
+    readSource(
+        [&](const char* data, std::size_t size) { whole.insert(whole.end(), data, data + size); });
+    return [&](std::FILE* out) { WriteBytes(out, whole.data(), whole.size(), target); };
+  };
+  Replace(target, stream, inPlace, options);
 }
 
 std::vector<fs::path> LeftoverTemporaries(const fs::path& target) {

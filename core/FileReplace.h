@@ -27,6 +27,12 @@ struct ReplaceOptions {
 void ReplaceFileContents(const std::filesystem::path& target, const void* data, std::size_t size,
                          const ReplaceOptions& options = {});
 
+// Replaces `target` in the same way with a byte copy of `source`, read piece by piece. The
+// target is never touched when the source cannot be read (in place: not before all of it
+// has been read). A failure to read the source throws CatalogError naming `source`.
+void ReplaceFileWithCopy(const std::filesystem::path& target, const std::filesystem::path& source,
+                         const ReplaceOptions& options = {});
+
 // Temporary files that replacements of `target` left behind when they were killed. The names
 // are short whatever the target's name, and tell which target they belong to.
 std::vector<std::filesystem::path> LeftoverTemporaries(const std::filesystem::path& target);
