@@ -117,24 +117,34 @@ std::optional<fs::perms> CheckWritableTarget(const fs::path& target) {
   return status.permissions();
 }
 
+// A full disk: rewriting the target in place would lose it half way.
+bool NoSpace(std::error_code ec) {
+#ifdef EDQUOT
+  if (ec == std::error_code(EDQUOT, std::generic_category())) return true;
+#endif
+  return ec == std::errc::no_space_on_device;
+}
+
 // A new file beside `real` under a name nothing else uses, or nullptr when the folder will
-// not take one.
-FileHandle CreateTemporaryBeside(const fs::path& real, fs::path& temporary) {
+// not take one (and the target itself may still be written). A full disk throws.
+FileHandle CreateTemporaryBeside(const fs::path& real, const fs::path& target,
+                                 fs::path& temporary) {
   std::mt19937_64 generator(
       std::random_device{}() ^
       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   const std::string prefix = TempPrefixFor(real);
+  std::error_code ec;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = prefix;
     AppendHex(name, generator(), kRandomDigits);
     name += kTempTail;
     temporary = real.parent_path() / name;
-    std::error_code ec;
     FileHandle file(detail::CreateNewFile(temporary, ec));
     if (file) return file;
     if (ec != std::errc::file_exists) break;
   }
   temporary.clear();
+  if (NoSpace(ec)) Fail(ec, target);
   return nullptr;
 }
 
@@ -220,7 +230,7 @@ void Replace(const fs::path& target, const WriteAll& write,
   const std::optional<fs::perms> permissions = CheckWritableTarget(target);
   const fs::path real = WhereItPoints(target);
   fs::path temporary;
-  FileHandle file = CreateTemporaryBeside(real, temporary);
+  FileHandle file = CreateTemporaryBeside(real, target, temporary);
   if (!file ||
       !WriteAndRename(std::move(file), temporary, real, target, write, options, permissions)) {
     RewriteInPlace(real, target, inPlace(), options);
