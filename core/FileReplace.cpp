@@ -229,6 +229,12 @@ void Replace(const fs::path& target, const WriteAll& write,
              const std::function<WriteAll()>& inPlace, const ReplaceOptions& options) {
   const std::optional<fs::perms> permissions = CheckWritableTarget(target);
   const fs::path real = WhereItPoints(target);
+  if (!options.flush && permissions) {
+    // Renaming over a file makes some file systems (ext4) write the new one out at once,
+    // which is what a file without flush wants to avoid; the old one goes first instead.
+    std::error_code ignored;
+    fs::remove(real, ignored);
+  }
   fs::path temporary;
   FileHandle file = CreateTemporaryBeside(real, target, temporary);
   if (!file ||
