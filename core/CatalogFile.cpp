@@ -1,16 +1,12 @@
 #include "core/CatalogFile.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <memory>
-#include <optional>
-#include <random>
-#include <vector>
 
 #include "core/CatalogError.h"
+#include "core/FileReplace.h"
 #include "core/FileSync.h"
 
 namespace kitrova::core {
@@ -40,99 +36,12 @@ FileHandle Open(const fs::path& path, const char* mode) {
   return file;
 }
 
-// Creates a new file beside `target` under a name that nothing else uses; failures are
-// reported with `target`, the file the user knows.
-FileHandle CreateTemporaryBeside(const fs::path& target, fs::path& temporary) {
-  std::mt19937_64 generator(
-      std::random_device{}() ^
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  const char* digits = "0123456789abcdef";
-  for (int attempt = 0;; ++attempt) {
-    std::string suffix = ".~";
-    std::uint64_t value = generator();
-    for (int k = 0; k < 12; ++k, value >>= 4) suffix += digits[value & 15];
-    temporary = target;
-    temporary += suffix;
-    errno = 0;
-    FileHandle file(detail::OpenFile(temporary, "wbx"));  // x: never reuse an existing file
-    if (file) return file;
-    if (errno != EEXIST || attempt == 100) Fail(LastError(std::errc::permission_denied), target);
-  }
-}
-
-// Refuses, before anything changes, a target that cannot be written as a file.
-std::optional<fs::perms> CheckWritableTarget(const fs::path& target) {
+// Copies source over target keeping source's modification time; `flush` as in ReplaceOptions.
+void CopyKeepingDate(const fs::path& source, const fs::path& target, bool flush) {
   std::error_code ec;
-  const fs::file_status status = fs::status(target, ec);
-  if (status.type() == fs::file_type::not_found) return std::nullopt;
-  if (ec) Fail(ec, target);
-  if (status.type() == fs::file_type::directory) {
-    Fail(std::make_error_code(std::errc::is_a_directory), target);
-  }
-  // Opening for writing without truncating proves a read-only or locked file early.
-  Open(target, "r+b");
-  return status.permissions();
-}
-
-// A catalog reached through a symbolic link is replaced where it really lies, so the link
-// stays a link.
-fs::path WhereItLies(const fs::path& target) {
-  std::error_code ec;
-  if (!fs::is_symlink(fs::symlink_status(target, ec))) return target;
-  fs::path real = fs::canonical(target, ec);
-  return ec ? target : real;
-}
-
-// Writes `size` bytes to a temporary file beside `target`, flushes it to the disk and
-// renames it over `target`. On any failure `target` is untouched and the temporary file
-// is gone.
-void ReplaceFile(const fs::path& target, const void* data, std::size_t size,
-                 std::optional<fs::file_time_type> modified) {
-  const std::optional<fs::perms> permissions = CheckWritableTarget(target);
-  const fs::path realTarget = WhereItLies(target);
-  fs::path temporary;
-  FileHandle file = CreateTemporaryBeside(realTarget, temporary);
-
-  auto discard = [&](std::error_code code) {
-    file.reset();
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    Fail(code, target);
-  };
-
-  errno = 0;
-  if (size > 0 && std::fwrite(data, 1, size, file.get()) != size) discard(LastError());
-  if (const std::error_code code = detail::FlushToDisk(file.get())) discard(code);
-  errno = 0;
-  if (std::fclose(file.release()) != 0) discard(LastError());
-
-  std::error_code ec;
-  if (permissions) fs::permissions(temporary, *permissions, ec);  // best effort
-  if (modified) {
-    fs::last_write_time(temporary, *modified, ec);
-    if (ec) discard(ec);
-  }
-  fs::rename(temporary, realTarget, ec);
-  if (ec) discard(ec);
-  detail::SyncFolder(realTarget.parent_path());
-}
-
-std::vector<char> ReadWholeFile(const fs::path& path) {
-  FileHandle file = Open(path, "rb");
-  std::vector<char> bytes;
-  std::error_code ec;
-  if (const std::uintmax_t size = fs::file_size(path, ec); !ec) bytes.reserve(size);
-  char chunk[1 << 16];
-  for (;;) {
-    errno = 0;
-    const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-    bytes.insert(bytes.end(), chunk, chunk + got);
-    if (got < sizeof chunk) {
-      if (std::ferror(file.get())) Fail(LastError(), path);
-      break;
-    }
-  }
-  return bytes;
+  const fs::file_time_type modified = fs::last_write_time(source, ec);
+  if (ec) Fail(ec, source);
+  ReplaceFileWithCopy(target, source, {.modified = modified, .flush = flush});
 }
 
 }  // namespace
@@ -183,38 +92,29 @@ void LoadCatalog(CatalogState& state, const fs::path& path) {
         std::make_error_code(std::errc::file_too_large));
   }
   const std::size_t count = static_cast<std::size_t>(records);
-  std::unique_ptr<char[]> buffer;
+  // Staged in the scratch half: the catalog stays whole until everything has been read.
+  CatalogTable& table = state.DistroTable;
   if (count > 0) {
-    buffer = std::make_unique_for_overwrite<char[]>(count * kRecordSize);
     errno = 0;
-    if (std::fread(buffer.get(), kRecordSize, count, file.get()) != count) {
+    if (std::fread(static_cast<void*>(table.scratchRecords()), kRecordSize, count, file.get()) !=
+        count) {
       Fail(LastError(), path);
     }
   }
   file.reset();
 
-  // Everything is read: only now does the table change.
-  if (count > 0) {
-    std::memcpy(static_cast<void*>(state.DistroTable.records()), buffer.get(), count * kRecordSize);
-    std::memcpy(static_cast<void*>(&state.CurrentRecord), buffer.get() + (count - 1) * kRecordSize,
-                kRecordSize);
-  }
-  state.DistroTable.setCount(static_cast<std::int32_t>(count));
+  if (count > 0) state.CurrentRecord = table.scratchRecords()[count - 1];
+  table.adoptScratch(static_cast<std::int32_t>(count));
   state.CatalogLoaded = true;
 }
 
 void SaveCatalog(const CatalogState& state, const fs::path& path) {
   const std::size_t size = static_cast<std::size_t>(state.DistroTable.count()) * kRecordSize;
-  ReplaceFile(path, state.DistroTable.records(), size, std::nullopt);
+  ReplaceFileContents(path, state.DistroTable.records(), size);
 }
 
 void CopyFileKeepingDate(const fs::path& source, const fs::path& target) {
-  // The source is read completely before the target is touched.
-  const std::vector<char> bytes = ReadWholeFile(source);
-  std::error_code ec;
-  const fs::file_time_type modified = fs::last_write_time(source, ec);
-  if (ec) Fail(ec, source);
-  ReplaceFile(target, bytes.data(), bytes.size(), modified);
+  CopyKeepingDate(source, target, true);
 }
 
 void TakeBackupCopy(const CatalogState& state, const Moment& moment) {
@@ -237,7 +137,8 @@ void SeedCatalog(const CatalogState& state) {
 void TakeWorkingCopy(CatalogState& state) {
   // Until the copy has succeeded "_tmp.krv" does not belong to the current catalog.
   state.WorkingCopyOf.clear();
-  CopyFileKeepingDate(state.CurrentBasePath, WorkingCopyPath(state.ProgramFolder));
+  // Not flushed: the working copy only serves to undo changes during this run.
+  CopyKeepingDate(state.CurrentBasePath, WorkingCopyPath(state.ProgramFolder), false);
   state.WorkingCopyOf = state.CurrentBasePath;
 }
 

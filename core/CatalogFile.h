@@ -34,13 +34,12 @@ std::string BackupFileName(const Moment& moment);
 // CurrentRecord holds the last record read and CatalogLoaded is set.
 void LoadCatalog(CatalogState& state, const std::filesystem::path& path);
 
-// Rewrites the whole file from positions 1..count. Crash-safe: the image goes to a
-// temporary file beside the catalog, is flushed and renamed over it; on failure the old
-// file stays byte for byte and the temporary file is removed.
+// Rewrites the whole file from positions 1..count through ReplaceFileContents: crash-safe
+// where a temporary file can be made beside the catalog, rewritten in place where not.
 void SaveCatalog(const CatalogState& state, const std::filesystem::path& path);
 
-// Replaces target with a byte copy of source bearing source's modification time. The
-// target is never lost when the source cannot be read.
+// Replaces target with a byte copy of source bearing source's modification time, through
+// ReplaceFileContents. The target is never touched when the source cannot be read.
 void CopyFileKeepingDate(const std::filesystem::path& source, const std::filesystem::path& target);
 
 // With BackupEnabled: creates "Backup" when missing and copies CurrentBasePath there as

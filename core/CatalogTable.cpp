@@ -41,17 +41,22 @@ void CatalogTable::setCount(std::int32_t count) {
 
 DistroRecord& CatalogTable::at(std::int32_t position) {
   CheckPosition(position, "catalog");
-  return storage_[position - 1];
+  return records()[position - 1];
 }
 
 const DistroRecord& CatalogTable::at(std::int32_t position) const {
   CheckPosition(position, "catalog");
-  return storage_[position - 1];
+  return records()[position - 1];
 }
 
 DistroRecord& CatalogTable::scratch(std::int32_t position) {
   CheckPosition(position, "scratch");
-  return storage_[kCatalogCapacity + position - 1];
+  return scratchRecords()[position - 1];
+}
+
+void CatalogTable::adoptScratch(std::int32_t count) {
+  setCount(count);
+  front_ = back();
 }
 
 void CatalogTable::append(const DistroRecord& record) {
@@ -59,7 +64,7 @@ void CatalogTable::append(const DistroRecord& record) {
     throw CatalogError("В базе уже 10000 записей — больше добавить нельзя.", {},
                        std::make_error_code(std::errc::no_space_on_device));
   }
-  storage_[count_] = record;
+  records()[count_] = record;
   ++count_;
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 // The catalog in memory: one block of 20000 records allocated once for the whole run.
-// Positions 1..10000 hold the catalog, 10001..20000 are the scratch table of the delete
-// command. All access is 1-based and checked, so nothing writes past the storage.
+// One half holds the catalog (positions 1..10000), the other is the scratch table of the
+// delete command. Loading reads a file into the scratch half and then lets the halves
+// change roles, so a failed load leaves the catalog whole and a good one copies nothing.
+// All access is 1-based and checked, so nothing writes past the storage.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -37,15 +40,24 @@ class CatalogTable {
   void append(const DistroRecord& record);
 
   // Positions 1..count as a contiguous array (index 0 is position 1).
-  DistroRecord* records() noexcept { return storage_.get(); }
-  const DistroRecord* records() const noexcept { return storage_.get(); }
+  DistroRecord* records() noexcept { return storage_.get() + front_; }
+  const DistroRecord* records() const noexcept { return storage_.get() + front_; }
+
+  // The scratch half as one array of kCatalogCapacity records, to load into.
+  DistroRecord* scratchRecords() noexcept { return storage_.get() + back(); }
+  // The scratch half becomes the catalog with `count` records (0..kCatalogCapacity, else
+  // std::out_of_range and nothing changes); the catalog half becomes the scratch.
+  void adoptScratch(std::int32_t count);
 
  private:
+  std::size_t back() const noexcept { return front_ == 0 ? kCatalogCapacity : 0; }
+
   struct FreeStorage {
     void operator()(DistroRecord* records) const noexcept;
   };
   std::unique_ptr<DistroRecord[], FreeStorage> storage_;
   std::int32_t count_ = 0;
+  std::size_t front_ = 0;  // where the catalog half starts in the block
 };
 
 }  // namespace kitrova::core

@@ -7,8 +7,9 @@ namespace kitrova::core {
 
 void DistroField::assign(std::string_view value) {
   const std::size_t n = std::min(value.size(), kFieldTextSize);
-  // memmove: the value may be a view into this very field.
-  std::memmove(text, value.data(), n);
+  // memmove: the value may be a view into this very field. An empty view may hold a null
+  // pointer, which memmove must never get, even for no bytes.
+  if (n > 0) std::memmove(text, value.data(), n);
   std::memset(text + n, 0, kFieldTextSize - n);
   length = static_cast<std::uint8_t>(n);
 }

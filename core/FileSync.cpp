@@ -4,8 +4,13 @@
 #include <string>
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX  // MinGW's C++ headers define it already
 #define NOMINMAX
+#endif
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -21,6 +26,43 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
   return _wfopen(path.c_str(), wideMode.c_str());
 #else
   return std::fopen(path.c_str(), mode);
+#endif
+}
+
+std::FILE* CreateNewFile(const std::filesystem::path& path, std::error_code& error) {
+  error.clear();
+#ifdef _WIN32
+  // The C runtime of MinGW ignores fopen's "x"; only the system call itself is exclusive.
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    error = (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS)
+                ? std::make_error_code(std::errc::file_exists)
+                : std::error_code(static_cast<int>(code), std::system_category());
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+  if (fd == -1) {
+    error = std::error_code(errno, std::generic_category());
+    CloseHandle(handle);
+    DeleteFileW(path.c_str());
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "wb");
+  if (!file) {
+    error = std::error_code(errno, std::generic_category());
+    _close(fd);
+    DeleteFileW(path.c_str());
+  }
+  return file;
+#else
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "wbx");
+  if (!file) {
+    error = std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+  }
+  return file;
 #endif
 }
 

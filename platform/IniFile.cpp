@@ -3,9 +3,11 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <random>
 #include <system_error>
 #include <vector>
+
+#include "core/CatalogError.h"
+#include "core/FileReplace.h"
 
 namespace kitrova::platform {
 
@@ -42,21 +44,35 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::vector<Line> SplitLines(const std::string& content) {
+// A line ends at CR LF, at LF or at a lone CR, as the platform's own service reads it.
+std::vector<Line> SplitLines(std::string_view content) {
   std::vector<Line> lines;
   std::size_t start = 0;
   while (start < content.size()) {
-    const std::size_t nl = content.find('\n', start);
-    if (nl == std::string::npos) {
-      lines.push_back({content.substr(start), ""});
+    const std::size_t end = content.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.push_back({std::string(content.substr(start)), ""});
       break;
     }
-    std::size_t end = nl;
-    if (end > start && content[end - 1] == '\r') --end;
-    lines.push_back({content.substr(start, end - start), content.substr(end, nl + 1 - end)});
-    start = nl + 1;
+    const bool crlf = content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n';
+    const std::size_t next = end + (crlf ? 2 : 1);
+    lines.push_back({std::string(content.substr(start, end - start)),
+                     std::string(content.substr(end, next - end))});
+    start = next;
   }
   return lines;
+}
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// A value in a matching pair of quotes reads without them, as the platform's service
+// documents it.
+std::string_view Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
 }
 
 enum class Kind { Other, Section, Key };
@@ -117,32 +133,13 @@ std::string Describe(const fs::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-fs::path TempPathFor(const fs::path& file) {
-  std::random_device rd;
-  fs::path temp = file;
-  temp += ".tmp" + std::to_string(rd());
-  return temp;
-}
-
+// The core's crash-safe replacement: flushed, permission bits and links kept, rewritten in
+// place where the folder takes no new file.
 void ReplaceFile(const fs::path& file, const std::string& content) {
-  const fs::path temp = TempPathFor(file);
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw IniWriteError("cannot create " + Describe(temp));
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      throw IniWriteError("cannot write " + Describe(temp));
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, file, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    throw IniWriteError("cannot replace " + Describe(file) + ": " + ec.message());
+  try {
+    core::ReplaceFileContents(file, content.data(), content.size());
+  } catch (const core::CatalogError& error) {
+    throw IniWriteError(error.what());
   }
 }
 
@@ -152,13 +149,15 @@ std::string ReadIniValue(const fs::path& file, std::string_view section, std::st
   try {
     const std::optional<std::string> content = ReadAll(file);
     if (!content) return {};
+    std::string_view text = *content;
+    if (text.starts_with(kUtf8Mark)) text.remove_prefix(kUtf8Mark.size());
     bool inSection = false;
-    for (const Line& line : SplitLines(*content)) {
+    for (const Line& line : SplitLines(text)) {
       const Parsed p = ParseLine(line.text);
       if (p.kind == Kind::Section) {
         inSection = SameName(p.name, section);
       } else if (p.kind == Kind::Key && inSection && SameName(p.name, key)) {
-        return std::string(p.value.substr(0, kIniValueLimit));
+        return std::string(Unquote(p.value).substr(0, kIniValueLimit));
       }
     }
   } catch (...) {
@@ -190,7 +189,10 @@ void WriteIniValue(const fs::path& file, std::string_view section, std::string_v
     content = std::move(*existing);
   }
 
-  std::vector<Line> lines = SplitLines(content);
+  // A byte-order mark stays where it is and hides nothing.
+  const bool marked = std::string_view(content).starts_with(kUtf8Mark);
+  std::vector<Line> lines =
+      SplitLines(std::string_view(content).substr(marked ? kUtf8Mark.size() : 0));
   std::string eol = "\r\n";
   for (const Line& line : lines) {
     if (!line.eol.empty()) {
@@ -234,7 +236,7 @@ void WriteIniValue(const fs::path& file, std::string_view section, std::string_v
     lines.push_back({keyLine, eol});
   }
 
-  std::string out;
+  std::string out(marked ? kUtf8Mark : std::string_view());
   out.reserve(content.size() + keyLine.size() + section.size() + 8);
   for (const Line& line : lines) {
     out += line.text;
