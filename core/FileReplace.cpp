@@ -53,7 +53,8 @@ void AppendHex(std::string& out, std::uint64_t value, std::size_t digits) {
 // FNV-1a over the characters of the target's own name.
 std::string TempPrefixFor(const fs::path& target) {
   std::uint64_t hash = 14695981039346656037ull;
-  for (const auto c : target.filename().native()) {
+  const fs::path name = target.filename();  // a loop over a temporary's member would dangle
+  for (const auto c : name.native()) {
     const auto unit = static_cast<std::uint32_t>(c);
     for (int shift = 0; shift < 32; shift += 8) {
       hash ^= (unit >> shift) & 0xFF;
