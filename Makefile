@@ -67,6 +67,7 @@ TIDY_DIR ?= build-tidy
 GATE_DIRS = $(SANITIZE_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(TIDY_DIR)
 FUZZ_SECONDS ?= 180
 FUZZ_TARGETS = fuzz_catalog fuzz_ini fuzz_cp1251
+SOURCES += $(shell find fuzz -name '*.cpp' -o -name '*.h')
 DEV_PACKAGES := $(shell grep -v '^\s*\#' packages-dev.txt | grep -v '^\s*$$')
 
 .PHONY: dev-deps test-sanitize fuzz test-windows tidy
@@ -106,6 +107,7 @@ test-windows: dev-deps
 tidy: dev-deps
 	cmake -S . -B $(TIDY_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
 	  -DKITROVA_BUILD_BENCH=OFF -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
-	cmake --build $(TIDY_DIR) --target kitrova_core kitrova_ini
-	run-clang-tidy -quiet -p $(TIDY_DIR) -j $(JOBS) '^$(CURDIR)/(core|platform/IniFile)'
+	run-clang-tidy -quiet -p $(TIDY_DIR) -j $(JOBS) '^$(CURDIR)/(core|platform/IniFile)' \
+	  > $(TIDY_DIR)/tidy.log 2>&1 || { grep -E 'warning:|error:' $(TIDY_DIR)/tidy.log; exit 1; }
+	@echo "clang-tidy: no findings"
 # --- end of gates ------------------------------------------------------------------------
