@@ -57,7 +57,8 @@ std::string TempPrefixFor(const fs::path& target) {
   const fs::path name = target.filename();  // a loop over a temporary's member would dangle
   for (const auto c : name.native()) {
     // Through the unsigned type: a sign-extended char would hash 0xFF bytes that are not there.
-    const auto unit = static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c));
+    const auto unit =
+        static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<fs::path::value_type>>(c));
     for (int shift = 0; shift < 32; shift += 8) {
       hash ^= (unit >> shift) & 0xFF;
       hash *= 1099511628211ull;
