@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 
 #include "core/CatalogError.h"
 #include "core/FileSync.h"
@@ -53,9 +54,11 @@ void AppendHex(std::string& out, std::uint64_t value, std::size_t digits) {
 // FNV-1a over the characters of the target's own name.
 std::string TempPrefixFor(const fs::path& target) {
   std::uint64_t hash = 14695981039346656037ull;
-  const fs::path name = target.filename();  // alive for the whole loop
+  const fs::path name = target.filename();  // a loop over a temporary's member would dangle
   for (const auto c : name.native()) {
-    const auto unit = static_cast<std::uint32_t>(c);
+    // Through the unsigned type: a sign-extended char would hash 0xFF bytes that are not there.
+    const auto unit =
+        static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<fs::path::value_type>>(c));
     for (int shift = 0; shift < 32; shift += 8) {
       hash ^= (unit >> shift) & 0xFF;
       hash *= 1099511628211ull;
@@ -248,7 +251,7 @@ void Replace(const fs::path& target, const WriteAll& write,
 
 void ReplaceFileContents(const fs::path& target, const void* data, std::size_t size,
                          const ReplaceOptions& options) {
-  const WriteAll write = [&](std::FILE* out) { WriteBytes(out, data, size, target); };
+  WriteAll write = [&](std::FILE* out) { WriteBytes(out, data, size, target); };
   Replace(
       target, write, [&] { return write; }, options);
 }

@@ -69,7 +69,10 @@ TEST(LoadStagingTest, WorkingCopyIsTheFileAsLoadedWithItsDate) {
   EXPECT_EQ(ReadFileBytes(WorkingCopyPath(folder.path())), bytes);
   EXPECT_LE(std::chrono::abs(fs::last_write_time(WorkingCopyPath(folder.path())) - past),
             std::chrono::seconds(2));
-  EXPECT_EQ(fs::last_write_time(state.CurrentBasePath), past) << "the catalog is not touched";
+  // Within seconds: the Windows runtime reads file times to the second only.
+  EXPECT_LE(std::chrono::abs(fs::last_write_time(state.CurrentBasePath) - past),
+            std::chrono::seconds(2))
+      << "the catalog is not touched";
 }
 
 }  // namespace
