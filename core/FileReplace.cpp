@@ -206,6 +206,13 @@ bool WriteAndRename(FileHandle file, const fs::path& temporary, const fs::path& 
     throw;
   }
   std::error_code ec;
+  if (!options.flush && permissions && detail::ExchangeNames(temporary, real)) {
+    // Renaming over a file makes some file systems (ext4) write the new one out at once,
+    // which is what a file without flush wants to avoid. Swapping the names does not, and
+    // the target is never missing; the temporary name now holds the old contents.
+    fs::remove(temporary, ec);
+    return true;
+  }
   fs::rename(temporary, real, ec);
   if (ec) {
     fs::remove(temporary, ec);
@@ -232,12 +239,6 @@ void Replace(const fs::path& target, const WriteAll& write,
              const std::function<WriteAll()>& inPlace, const ReplaceOptions& options) {
   const std::optional<fs::perms> permissions = CheckWritableTarget(target);
   const fs::path real = WhereItPoints(target);
-  if (!options.flush && permissions) {
-    // Renaming over a file makes some file systems (ext4) write the new one out at once,
-    // which is what a file without flush wants to avoid; the old one goes first instead.
-    std::error_code ignored;
-    fs::remove(real, ignored);
-  }
   fs::path temporary;
   FileHandle file = CreateTemporaryBeside(real, target, temporary);
   if (!file ||
@@ -273,6 +274,8 @@ void ReplaceFileWithCopy(const fs::path& target, const fs::path& source,
     }
   };
   const WriteAll stream = [&](std::FILE* out) {
+    // Copied inside the system where it can; the plain loop finishes anything left.
+    detail::CopyInSystem(in.get(), out);
     readSource([&](const char* data, std::size_t size) { WriteBytes(out, data, size, target); });
   };
   // In place, the target is truncated: the whole source must be read before.

@@ -14,8 +14,8 @@ struct ReplaceOptions {
   // The modification time the new contents bear; none: the time of the write.
   std::optional<std::filesystem::file_time_type> modified;
   // Force the bytes to the disk before the rename. Only a file that need not outlive a
-  // crash (the working copy) goes without; for it the old file is removed before the new
-  // one is written, so a crash may leave none.
+  // crash (the working copy) goes without: a killed process still leaves the old or the
+  // new contents, a power cut may leave neither.
   bool flush = true;
 };
 
@@ -28,9 +28,10 @@ struct ReplaceOptions {
 void ReplaceFileContents(const std::filesystem::path& target, const void* data, std::size_t size,
                          const ReplaceOptions& options = {});
 
-// Replaces `target` in the same way with a byte copy of `source`, read piece by piece. The
-// target is never touched when the source cannot be read (in place: not before all of it
-// has been read). A failure to read the source throws CatalogError naming `source`.
+// Replaces `target` in the same way with a byte copy of `source`, made inside the system
+// where it can, else read piece by piece. The target is never touched when the source
+// cannot be read (in place: not before all of it has been read). A failure to read the
+// source throws CatalogError naming `source`.
 void ReplaceFileWithCopy(const std::filesystem::path& target, const std::filesystem::path& source,
                          const ReplaceOptions& options = {});
 

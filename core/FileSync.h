@@ -1,8 +1,9 @@
 #pragma once
 // The few file calls the standard library lacks: opening by a wide path on Windows, creating
-// a file that must not exist yet, and flushing a file to the disk itself. Everything else in
-// the core is standard C++.
+// a file that must not exist yet, flushing a file to the disk itself, copying inside the
+// kernel and swapping two names. Everything else in the core is standard C++.
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -19,6 +20,16 @@ std::FILE* CreateNewFile(const std::filesystem::path& path, std::error_code& err
 
 // Flushes the stream's buffer and then the operating system's cache to the disk.
 std::error_code FlushToDisk(std::FILE* file);
+
+// Copies the rest of `from` to `to` inside the system, without a round trip through this
+// process, as far as the system offers it (0 bytes elsewhere). Both streams are then placed
+// after the bytes copied, so plain reads and writes finish whatever is left, and report any
+// error with the side it happened on. Returns the bytes copied.
+std::uintmax_t CopyInSystem(std::FILE* from, std::FILE* to) noexcept;
+
+// Swaps the names `a` and `b` of two existing files in one folder in one step, where the
+// system can; false (and nothing changed) where it cannot.
+bool ExchangeNames(const std::filesystem::path& a, const std::filesystem::path& b) noexcept;
 
 // Makes a rename in `folder` durable where the platform needs it; best effort.
 void SyncFolder(const std::filesystem::path& folder) noexcept;
