@@ -54,7 +54,7 @@ void AppendHex(std::string& out, std::uint64_t value, std::size_t digits) {
 // FNV-1a over the characters of the target's own name.
 std::string TempPrefixFor(const fs::path& target) {
   std::uint64_t hash = 14695981039346656037ull;
-  const fs::path name = target.filename();  // a loop over a temporary's member would dangle
+  const fs::path name = target.filename();  // alive for the whole loop
   for (const auto c : name.native()) {
     // Through the unsigned type: a sign-extended char would hash 0xFF bytes that are not there.
     const auto unit =
@@ -120,24 +120,34 @@ std::optional<fs::perms> CheckWritableTarget(const fs::path& target) {
   return status.permissions();
 }
 
+// A full disk: rewriting the target in place would lose it half way.
+bool NoSpace(std::error_code ec) {
+#ifdef EDQUOT
+  if (ec == std::error_code(EDQUOT, std::generic_category())) return true;
+#endif
+  return ec == std::errc::no_space_on_device;
+}
+
 // A new file beside `real` under a name nothing else uses, or nullptr when the folder will
-// not take one.
-FileHandle CreateTemporaryBeside(const fs::path& real, fs::path& temporary) {
+// not take one (and the target itself may still be written). A full disk throws.
+FileHandle CreateTemporaryBeside(const fs::path& real, const fs::path& target,
+                                 fs::path& temporary) {
   std::mt19937_64 generator(
       std::random_device{}() ^
       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   const std::string prefix = TempPrefixFor(real);
+  std::error_code ec;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = prefix;
     AppendHex(name, generator(), kRandomDigits);
     name += kTempTail;
     temporary = real.parent_path() / name;
-    std::error_code ec;
     FileHandle file(detail::CreateNewFile(temporary, ec));
     if (file) return file;
     if (ec != std::errc::file_exists) break;
   }
   temporary.clear();
+  if (NoSpace(ec)) Fail(ec, target);
   return nullptr;
 }
 
@@ -222,8 +232,14 @@ void Replace(const fs::path& target, const WriteAll& write,
              const std::function<WriteAll()>& inPlace, const ReplaceOptions& options) {
   const std::optional<fs::perms> permissions = CheckWritableTarget(target);
   const fs::path real = WhereItPoints(target);
+  if (!options.flush && permissions) {
+    // Renaming over a file makes some file systems (ext4) write the new one out at once,
+    // which is what a file without flush wants to avoid; the old one goes first instead.
+    std::error_code ignored;
+    fs::remove(real, ignored);
+  }
   fs::path temporary;
-  FileHandle file = CreateTemporaryBeside(real, temporary);
+  FileHandle file = CreateTemporaryBeside(real, target, temporary);
   if (!file ||
       !WriteAndRename(std::move(file), temporary, real, target, write, options, permissions)) {
     RewriteInPlace(real, target, inPlace(), options);

@@ -14,7 +14,8 @@ struct ReplaceOptions {
   // The modification time the new contents bear; none: the time of the write.
   std::optional<std::filesystem::file_time_type> modified;
   // Force the bytes to the disk before the rename. Only a file that need not outlive a
-  // crash (the working copy) goes without.
+  // crash (the working copy) goes without; for it the old file is removed before the new
+  // one is written, so a crash may leave none.
   bool flush = true;
 };
 
