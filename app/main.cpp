@@ -12,15 +12,7 @@
 #include "core/CatalogState.h"
 #include "platform/Cp1251.h"
 #include "platform/Dialogs.h"
-#include "settings/uOptionsForm.h"
-#include "ui/uAboutForm.h"
-#include "ui/uAddForm.h"
-#include "ui/uEditForm.h"
-#include "ui/uMain.h"
-#include "ui/uNameNewForm.h"
-#include "ui/uSearchForm.h"
-#include "ui/uSearchTypeForm.h"
-#include "ui/uSearchYearForm.h"
+#include "ui/ProgramWindows.h"
 #include "ui/uSplash.h"
 
 using namespace kitrova;
@@ -50,21 +42,11 @@ int main(int argc, char* argv[]) {
 
   const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size()
                                                         : QSize(1024, 768);
-  ui::TMainForm mainForm(state, dialogs, screen);
-  ui::TAddForm addForm(programFolder, dialogs);
-  ui::TAboutForm aboutForm(programFolder, dialogs);
-  ui::TSearchForm searchForm(dialogs);
-  settings::TOptionsForm optionsForm(programFolder, dialogs);
-  ui::TEditForm editForm(programFolder, dialogs);
-  ui::TNameNewBaseForm nameNewBaseForm;
-  ui::TSearchTypeForm searchTypeForm(dialogs);
-  ui::TSearchYearForm searchYearForm(dialogs);
-  mainForm.SetDialogs({&addForm, &aboutForm, &searchForm, &optionsForm, &editForm, &nameNewBaseForm,
-                       &searchTypeForm, &searchYearForm});
+  ui::ProgramWindows windows(state, dialogs, screen);
 
   splash->hide();
   splash.reset();
 
-  mainForm.show();
+  windows.mainForm.show();
   return application.exec();
 }

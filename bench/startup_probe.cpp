@@ -21,15 +21,8 @@
 #include "core/Sort.h"
 #include "platform/Cp1251.h"
 #include "platform/IniFile.h"
-#include "settings/uOptionsForm.h"
-#include "ui/uAboutForm.h"
-#include "ui/uAddForm.h"
-#include "ui/uEditForm.h"
+#include "ui/ProgramWindows.h"
 #include "ui/uMain.h"
-#include "ui/uNameNewForm.h"
-#include "ui/uSearchForm.h"
-#include "ui/uSearchTypeForm.h"
-#include "ui/uSearchYearForm.h"
 #include "ui/uSplash.h"
 
 using namespace kitrova;
@@ -93,17 +86,8 @@ int main(int argc, char* argv[]) {
 
   const auto start = Clock::now();
   const double startCpu = CpuSeconds();
-  ui::TMainForm mainForm(state, dialogs, QSize(1024, 768));
-  ui::TAddForm addForm(programFolder, dialogs);
-  ui::TAboutForm aboutForm(programFolder, dialogs);
-  ui::TSearchForm searchForm(dialogs);
-  settings::TOptionsForm optionsForm(programFolder, dialogs);
-  ui::TEditForm editForm(programFolder, dialogs);
-  ui::TNameNewBaseForm nameNewBaseForm;
-  ui::TSearchTypeForm searchTypeForm(dialogs);
-  ui::TSearchYearForm searchYearForm(dialogs);
-  mainForm.SetDialogs({&addForm, &aboutForm, &searchForm, &optionsForm, &editForm, &nameNewBaseForm,
-                       &searchTypeForm, &searchYearForm});
+  ui::ProgramWindows windows(state, dialogs, QSize(1024, 768));
+  ui::TMainForm& mainForm = windows.mainForm;
   splash->hide();
   splash.reset();
   mainForm.show();

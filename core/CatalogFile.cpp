@@ -16,19 +16,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-std::error_code LastError(std::errc fallback = std::errc::io_error) {
-  const int err = errno;
-  return err != 0 ? std::error_code(err, std::generic_category()) : std::make_error_code(fallback);
-}
-
-[[noreturn]] void Fail(std::error_code code, const fs::path& path) {
-  throw CatalogError::FromCode(code, path);
-}
+using detail::Fail;
+using detail::FileHandle;
+using detail::LastError;
 
 FileHandle Open(const fs::path& path, const char* mode) {
   errno = 0;

@@ -3,12 +3,31 @@
 // a file that must not exist yet, flushing a file to the disk itself, copying inside the
 // kernel and swapping two names. Everything else in the core is standard C++.
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
+#include "core/CatalogError.h"
+
 namespace kitrova::core::detail {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// The error the last failed call left in errno, or `fallback` when it left none.
+inline std::error_code LastError(std::errc fallback = std::errc::io_error) {
+  const int err = errno;
+  return err != 0 ? std::error_code(err, std::generic_category()) : std::make_error_code(fallback);
+}
+
+[[noreturn]] inline void Fail(std::error_code code, const std::filesystem::path& path) {
+  throw CatalogError::FromCode(code, path);
+}
 
 // std::fopen by path; on failure returns nullptr with errno set.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);

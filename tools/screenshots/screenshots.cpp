@@ -22,17 +22,10 @@
 #include "core/CatalogState.h"
 #include "platform/Cp1251.h"
 #include "platform/Dialogs.h"
-#include "settings/uOptionsForm.h"
+#include "ui/ProgramWindows.h"
 #include "ui/SearchDialog.h"
 #include "ui/StringGrid.h"
-#include "ui/uAboutForm.h"
-#include "ui/uAddForm.h"
-#include "ui/uEditForm.h"
 #include "ui/uMain.h"
-#include "ui/uNameNewForm.h"
-#include "ui/uSearchForm.h"
-#include "ui/uSearchTypeForm.h"
-#include "ui/uSearchYearForm.h"
 #include "ui/uSplash.h"
 
 #include <QLineEdit>
@@ -110,17 +103,8 @@ int main(int argc, char* argv[]) {
   Photograph(&splash, QStringLiteral("splash"));
   splash.hide();
 
-  ui::TMainForm mainForm(state, dialogs, QGuiApplication::primaryScreen()->size());
-  ui::TAddForm addForm(programFolder, dialogs);
-  ui::TAboutForm aboutForm(programFolder, dialogs);
-  ui::TSearchForm searchForm(dialogs);
-  settings::TOptionsForm optionsForm(programFolder, dialogs);
-  ui::TEditForm editForm(programFolder, dialogs);
-  ui::TNameNewBaseForm nameNewBaseForm;
-  ui::TSearchTypeForm searchTypeForm(dialogs);
-  ui::TSearchYearForm searchYearForm(dialogs);
-  mainForm.SetDialogs({&addForm, &aboutForm, &searchForm, &optionsForm, &editForm, &nameNewBaseForm,
-                       &searchTypeForm, &searchYearForm});
+  ui::ProgramWindows windows(state, dialogs, QGuiApplication::primaryScreen()->size());
+  ui::TMainForm& mainForm = windows.mainForm;
   mainForm.show();
   QTest::qWait(1000);
   Photograph(&mainForm, QStringLiteral("main"));
@@ -128,29 +112,31 @@ int main(int argc, char* argv[]) {
   WhileModal(
       QStringLiteral("add"), [&] { mainForm.AddSpeedButtonClick(); },
       [&](QWidget*) {
-        addForm.NameEdit->setText(QStringLiteral("Notepad++"));
-        addForm.YearEdit->setText(QStringLiteral("2005"));
+        windows.addForm.NameEdit->setText(QStringLiteral("Notepad++"));
+        windows.addForm.YearEdit->setText(QStringLiteral("2005"));
       },
-      [&](QWidget*) { addForm.CancelButton->click(); });
+      [&](QWidget*) { windows.addForm.CancelButton->click(); });
 
   mainForm.BaseStringGrid->SetRow(3);
   WhileModal(
       QStringLiteral("edit"), [&] { mainForm.EditSpeedButtonClick(); }, nullptr,
-      [&](QWidget*) { editForm.CancelButton->click(); });
+      [&](QWidget*) { windows.editForm.CancelButton->click(); });
 
   WhileModal(
       QStringLiteral("search"), [&] { mainForm.N15Click(); },
-      [&](QWidget*) { searchTypeForm.SearchPromptEdit->setText(QStringLiteral("Браузеры")); },
-      [&](QWidget*) { searchTypeForm.SearchButton->click(); });
+      [&](QWidget*) {
+        windows.searchTypeForm.SearchPromptEdit->setText(QStringLiteral("Браузеры"));
+      },
+      [&](QWidget*) { windows.searchTypeForm.SearchButton->click(); });
   Photograph(&mainForm, QStringLiteral("search-selection"));
 
   WhileModal(
       QStringLiteral("name"), [&] { mainForm.NewBaseSpeedButtonClick(); }, nullptr,
-      [&](QWidget*) { nameNewBaseForm.Button2->click(); });
+      [&](QWidget*) { windows.nameNewBaseForm.Button2->click(); });
 
   WhileModal(
       QStringLiteral("settings"), [&] { mainForm.SetSpeedButtonClick(); }, nullptr,
-      [&](QWidget*) { optionsForm.CancelButton->click(); });
+      [&](QWidget*) { windows.optionsForm.CancelButton->click(); });
 
   WhileModal(
       QStringLiteral("folder"),
