@@ -123,15 +123,20 @@ TEST(CatalogNameTest, EachFaultIsToldAndOnlyPlainFileNamesPass) {
 TEST_F(CatalogOpsTest, TheWorkingCopyIsRecognisedHoweverItIsNamed) {
   const fs::path copy = WorkingCopyPath(folder.path());
   fs::create_directory(folder / "sub");
-  fs::create_symlink(copy, folder / "link.krv");  // its target does not exist yet
-  fs::create_directory_symlink(folder.path(), folder / "again");
-  for (const fs::path& path :
-       {copy, folder / "_TMP.KRV", folder / "sub" / ".." / "_tmp.krv", folder / "." / "_Tmp.krv",
-        folder / "link.krv", folder / "again" / "_tmp.krv"}) {
+  std::vector<fs::path> names = {copy, folder / "_TMP.KRV", folder / "sub" / ".." / "_tmp.krv",
+                                 folder / "." / "_Tmp.krv"};
+  // MinGW's runtime has no symbolic links; there the names alone are checked.
+  std::error_code noLinks;
+  fs::create_symlink(copy, folder / "link.krv", noLinks);  // its target does not exist yet
+  if (!noLinks) fs::create_directory_symlink(folder.path(), folder / "again", noLinks);
+  if (!noLinks) names.insert(names.end(), {folder / "link.krv", folder / "again" / "_tmp.krv"});
+  for (const fs::path& path : names) {
     EXPECT_TRUE(IsWorkingCopy(folder.path(), path)) << path;
   }
   WriteFileBytes(copy, "copy");
-  EXPECT_TRUE(IsWorkingCopy(folder.path(), folder / "link.krv"));
+  if (!noLinks) {
+    EXPECT_TRUE(IsWorkingCopy(folder.path(), folder / "link.krv"));
+  }
   for (const fs::path& path :
        {folder / "base.krv", folder / "sub" / "_tmp.krv", folder / "_tmp.krv.krv", fs::path()}) {
     EXPECT_FALSE(IsWorkingCopy(folder.path(), path)) << path;
