@@ -179,7 +179,7 @@ fs::path KeepWorkingCopyInBackup(const CatalogState& state, const Moment& moment
   const std::string stem = "kept" + BackupFileName(moment).substr(std::string("backup").size());
   const std::string base = stem.substr(0, stem.size() - 4);  // without ".krv"
   for (int n = 1; n < 1000; ++n) {
-    const fs::path target = folder / (n == 1 ? stem : base + "_" + std::to_string(n) + ".krv");
+    fs::path target = folder / (n == 1 ? stem : base + "_" + std::to_string(n) + ".krv");
     if (fs::exists(fs::symlink_status(target, ec))) continue;
     fs::rename(copy, target, ec);
     if (!ec) return target;
