@@ -11,7 +11,7 @@ for tool in xvfb-run openbox; do
 done
 exec xvfb-run -a -s "-screen 0 ${size}x24" bash -c '
   openbox >/dev/null 2>&1 & wm=$!
-  sleep 1
+  sleep 2  # openbox must manage the display before the window maps, even on a busy machine
   QT_QPA_PLATFORM=xcb "$@"; rc=$?
   kill "$wm" 2>/dev/null || true
   exit "$rc"
