@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
@@ -564,6 +565,21 @@ void TMainForm::FitOuterSize() {
   }
   // Placed by its client area, which does not depend on how the frame is positioned.
   setGeometry(QRect(outerTopLeft + QPoint(margins.left(), margins.top()), outerSize_ - frame));
+  // A window manager still busy framing the window may drop that request: check back a few
+  // times, briefly, so a later move by the user is never undone.
+  frameTarget_ = QRect(outerTopLeft, outerSize_);
+  settleChecks_ = 5;
+  QTimer::singleShot(150, this, &TMainForm::SettlePlacement);
+}
+
+void TMainForm::SettlePlacement() {
+  if (settleChecks_ <= 0 || !isVisible() || frameGeometry() == frameTarget_) return;
+  --settleChecks_;
+  const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  if (margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0) {
+    setGeometry(frameTarget_.marginsRemoved(margins));
+  }
+  QTimer::singleShot(150, this, &TMainForm::SettlePlacement);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {

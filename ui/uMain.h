@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QStringList>
 
@@ -175,6 +176,8 @@ class TMainForm : public QMainWindow {
   void RunSelected();
   // Gives the window its outer size and centres it once the frame around it is known.
   void FitOuterSize();
+  // Puts the frame where the fit meant it when the window manager has not done so yet.
+  void SettlePlacement();
 
   core::CatalogState& state_;
   platform::Dialogs& dialogs_;
@@ -186,6 +189,9 @@ class TMainForm : public QMainWindow {
   bool placed_ = false;
   // A window manager reports the frame only after the window is shown.
   bool frameCounted_ = false;
+  // Where the frame was meant to go, and how many more times to check it got there.
+  QRect frameTarget_;
+  int settleChecks_ = 0;
 };
 
 }  // namespace kitrova::ui
