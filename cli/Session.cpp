@@ -1,9 +1,5 @@
 #include "cli/Session.h"
 
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <memory>
 #include <vector>
 
 #include "core/CatalogError.h"
@@ -52,18 +48,11 @@ FileStamp StampOf(const fs::path& path) {
 void ReadCatalog(core::CatalogState& state, const fs::path& path) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) throw CliError(Utf8Path(path) + " is a folder, not a catalog");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw CliError("cannot open " + Utf8Path(path));
-  const std::uintmax_t records = StampOf(path).size / core::kRecordSize;
-  if (records > static_cast<std::uintmax_t>(core::kCatalogCapacity)) {
-    throw CliError("the catalog holds more than 10000 records: " + Utf8Path(path));
+  try {
+    core::LoadCatalog(state, path, core::LoadFor::Reading);
+  } catch (const core::CatalogError& error) {
+    throw CliError(Describe(error));
   }
-  const auto count = static_cast<std::int32_t>(records);
-  file.read(reinterpret_cast<char*>(state.DistroTable.records()),
-            static_cast<std::streamsize>(records * core::kRecordSize));
-  if (!file) throw CliError("cannot read " + Utf8Path(path));
-  state.DistroTable.setCount(count);
-  state.CatalogLoaded = true;
 }
 
 WritableCatalog::WritableCatalog(const fs::path& path) : state_(fs::absolute(path).parent_path()) {

@@ -68,9 +68,9 @@ std::string BackupFileName(const Moment& m) {
          "_" + std::to_string(m.second) + ".krv";
 }
 
-void LoadCatalog(CatalogState& state, const fs::path& path) {
+void LoadCatalog(CatalogState& state, const fs::path& path, LoadFor purpose) {
   // Read and write, as the catalog will be rewritten: a read-only or locked file fails now.
-  FileHandle file = Open(path, "r+b");
+  FileHandle file = Open(path, purpose == LoadFor::Writing ? "r+b" : "rb");
   std::error_code ec;
   const std::uintmax_t size = fs::file_size(path, ec);
   if (ec) Fail(ec, path);

@@ -32,7 +32,11 @@ std::string BackupFileName(const Moment& moment);
 // ignored. All or nothing: on any failure (missing, a folder, unreadable, more than
 // 10000 records) the table, its count and CurrentRecord are as they were. On success
 // CurrentRecord holds the last record read and CatalogLoaded is set.
-void LoadCatalog(CatalogState& state, const std::filesystem::path& path);
+// The program opens for writing, since it rewrites the catalog; a reader that never saves
+// opens for reading, so a read-only catalog can still be listed.
+enum class LoadFor { Writing, Reading };
+void LoadCatalog(CatalogState& state, const std::filesystem::path& path,
+                 LoadFor purpose = LoadFor::Writing);
 
 // Rewrites the whole file from positions 1..count through ReplaceFileContents: crash-safe
 // where a temporary file can be made beside the catalog, rewritten in place where not.
