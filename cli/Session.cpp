@@ -1,7 +1,5 @@
 #include "cli/Session.h"
 
-#include <vector>
-
 #include "core/CatalogError.h"
 #include "core/CatalogFile.h"
 #include "core/CatalogOps.h"
