@@ -45,6 +45,14 @@ const std::map<std::string, RecordField> kSortFields = {{"name", RecordField::Na
                                                         {"year", RecordField::Year},
                                                         {"comment", RecordField::Comment}};
 
+// Letter case as file names and column names ignore it; other bytes stay as they are.
+std::string AsciiLower(std::string text) {
+  for (char& ch : text) {
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  }
+  return text;
+}
+
 std::string Utf8Field(const core::DistroRecord& record, int field) {
   return platform::Cp1251ToUtf8(core::FieldOf(record, static_cast<RecordField>(field)).view());
 }
@@ -230,15 +238,10 @@ std::array<int, core::kFieldCount> MapHeader(const CsvRow& header) {
   std::array<int, core::kFieldCount> columns;
   columns.fill(-1);
   for (std::size_t c = 0; c < header.fields.size(); ++c) {
-    std::string name = header.fields[c];
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](char ch) { return ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch; });
+    const std::string name = AsciiLower(header.fields[c]);
     int field = -1;
     for (int f = 0; f < core::kFieldCount; ++f) {
-      std::string known = kFieldNames[f];
-      std::transform(known.begin(), known.end(), known.begin(),
-                     [](char ch) { return ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch; });
-      if (name == known) field = f;
+      if (name == AsciiLower(kFieldNames[f])) field = f;
     }
     if (field < 0) {
       throw CliError("line " + std::to_string(header.line) + ": unknown column \"" +
@@ -424,9 +427,7 @@ struct ScanOptions {
 };
 
 bool IsInstaller(const fs::path& file) {
-  std::string ext = Utf8Path(file.extension());
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](char ch) { return ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch; });
+  const std::string ext = AsciiLower(Utf8Path(file.extension()));
   return ext == ".exe" || ext == ".msi" || ext == ".zip" || ext == ".rar";
 }
 

@@ -108,13 +108,18 @@ void CopyFileKeepingDate(const fs::path& source, const fs::path& target) {
   CopyKeepingDate(source, target, true);
 }
 
-void TakeBackupCopy(const CatalogState& state, const Moment& moment) {
-  if (!state.BackupEnabled) return;
-  const fs::path folder = BackupFolderPath(state.ProgramFolder);
+fs::path MakeBackupFolder(const fs::path& programFolder) {
+  const fs::path folder = BackupFolderPath(programFolder);
   std::error_code ec;
   fs::create_directory(folder, ec);
   if (ec) Fail(ec, folder);
   if (!fs::is_directory(folder, ec)) Fail(std::make_error_code(std::errc::not_a_directory), folder);
+  return folder;
+}
+
+void TakeBackupCopy(const CatalogState& state, const Moment& moment) {
+  if (!state.BackupEnabled) return;
+  const fs::path folder = MakeBackupFolder(state.ProgramFolder);
   CopyFileKeepingDate(state.CurrentBasePath, folder / BackupFileName(moment));
 }
 

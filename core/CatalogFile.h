@@ -22,6 +22,9 @@ struct Moment {
 Moment CurrentMoment();
 
 std::filesystem::path BackupFolderPath(const std::filesystem::path& programFolder);
+// Creates the backup folder when it is missing; throws CatalogError when it cannot, or when
+// something other than a folder has its name. Returns the folder.
+std::filesystem::path MakeBackupFolder(const std::filesystem::path& programFolder);
 std::filesystem::path SeedCatalogPath(const std::filesystem::path& programFolder);
 std::filesystem::path WorkingCopyPath(const std::filesystem::path& programFolder);
 std::filesystem::path DefaultCatalogPath(const std::filesystem::path& programFolder);

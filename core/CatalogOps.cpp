@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/CatalogError.h"
+#include "core/FileReplace.h"
 #include "core/Sort.h"
 
 namespace kitrova::core {
@@ -42,13 +43,7 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 fs::path Resolved(const fs::path& path) {
   std::error_code ec;
   fs::path current = fs::absolute(path, ec);
-  if (ec) current = path;
-  for (int hops = 0; hops < 40; ++hops) {
-    if (!fs::is_symlink(fs::symlink_status(current, ec))) break;
-    const fs::path target = fs::read_symlink(current, ec);
-    if (ec) break;
-    current = target.is_absolute() ? target : current.parent_path() / target;
-  }
+  current = FollowLinks(ec ? path : current);
   fs::path resolved = fs::weakly_canonical(current, ec);
   return ec ? current.lexically_normal() : resolved;
 }
@@ -168,13 +163,8 @@ fs::path KeepWorkingCopyInBackup(const CatalogState& state, const Moment& moment
   if (IsWorkingCopy(state.ProgramFolder, state.CurrentBasePath)) {
     throw CatalogError::FromCode(std::make_error_code(std::errc::operation_not_permitted), copy);
   }
-  const fs::path folder = BackupFolderPath(state.ProgramFolder);
+  const fs::path folder = MakeBackupFolder(state.ProgramFolder);
   std::error_code ec;
-  fs::create_directory(folder, ec);
-  if (ec) throw CatalogError::FromCode(ec, folder);
-  if (!fs::is_directory(folder, ec)) {
-    throw CatalogError::FromCode(std::make_error_code(std::errc::not_a_directory), folder);
-  }
   // "kept..." never matches a backup copy's name, and an existing file is never replaced.
   const std::string stem = "kept" + BackupFileName(moment).substr(std::string("backup").size());
   const std::string base = stem.substr(0, stem.size() - 4);  // without ".krv"

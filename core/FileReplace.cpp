@@ -78,20 +78,6 @@ bool IsTempNameOf(const fs::path::string_type& name, const std::string& prefix) 
   });
 }
 
-// Follows symbolic links to the path a write really lands on, also when the last one points
-// to nothing: opening such a link for writing creates the file it names.
-fs::path WhereItPoints(const fs::path& target) {
-  fs::path path = target;
-  for (int hop = 0; hop < 40; ++hop) {
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
-    const fs::path link = fs::read_symlink(path, ec);
-    if (ec) return path;
-    path = link.is_absolute() ? link : path.parent_path() / link;
-  }
-  return path;
-}
-
 // Refuses, before anything changes, a target that cannot be written as a file. Returns the
 // permission bits of an existing target.
 std::optional<fs::perms> CheckWritableTarget(const fs::path& target) {
@@ -228,7 +214,7 @@ void RemoveLeftovers(const fs::path& target) noexcept {
 void Replace(const fs::path& target, const WriteAll& write,
              const std::function<WriteAll()>& inPlace, const ReplaceOptions& options) {
   const std::optional<fs::perms> permissions = CheckWritableTarget(target);
-  const fs::path real = WhereItPoints(target);
+  const fs::path real = FollowLinks(target);
   fs::path temporary;
   FileHandle file = CreateTemporaryBeside(real, target, temporary);
   if (!file ||
@@ -239,6 +225,18 @@ void Replace(const fs::path& target, const WriteAll& write,
 }
 
 }  // namespace
+
+fs::path FollowLinks(const fs::path& path) {
+  fs::path current = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(current, ec))) return current;
+    const fs::path link = fs::read_symlink(current, ec);
+    if (ec) return current;
+    current = link.is_absolute() ? link : current.parent_path() / link;
+  }
+  return current;
+}
 
 void ReplaceFileContents(const fs::path& target, const void* data, std::size_t size,
                          const ReplaceOptions& options) {
@@ -280,7 +278,7 @@ void ReplaceFileWithCopy(const fs::path& target, const fs::path& source,
 }
 
 std::vector<fs::path> LeftoverTemporaries(const fs::path& target) {
-  const fs::path real = WhereItPoints(target);
+  const fs::path real = FollowLinks(target);
   const std::string prefix = TempPrefixFor(real);
   const fs::path folder = real.parent_path().empty() ? fs::path(".") : real.parent_path();
   std::vector<fs::path> found;

@@ -35,6 +35,10 @@ void ReplaceFileContents(const std::filesystem::path& target, const void* data, 
 void ReplaceFileWithCopy(const std::filesystem::path& target, const std::filesystem::path& source,
                          const ReplaceOptions& options = {});
 
+// Where a write to `path` really lands: symbolic links followed, also when the last one
+// points to nothing (opening such a link for writing creates the file it names).
+std::filesystem::path FollowLinks(const std::filesystem::path& path);
+
 // Temporary files that replacements of `target` left behind when they were killed. The names
 // are short whatever the target's name, and tell which target they belong to.
 std::vector<std::filesystem::path> LeftoverTemporaries(const std::filesystem::path& target);
