@@ -27,10 +27,6 @@ void Record(SearchResultList& results, std::int32_t position) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 template <typename OnMatch>
 void ForEachMatch(const CatalogTable& table, RecordField field, std::string_view prompt,
                   OnMatch onMatch) {

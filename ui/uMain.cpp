@@ -102,6 +102,15 @@ int Scaled(int value, int multiplier, int divisor) {
   return std::max(1, value * multiplier / divisor);
 }
 
+// The frame around the window; none until the window manager has framed it. While it
+// reparents the window the margins may read negative, which counts as none yet.
+QMargins FrameMargins(const QWindow* window) {
+  const QMargins margins = window ? window->frameMargins() : QMargins();
+  const bool sane =
+      margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
+  return sane ? margins : QMargins();
+}
+
 QString ProgramFolderText(const std::filesystem::path& folder) {
   return QDir::toNativeSeparators(platform::PathToQString(folder));
 }
@@ -539,21 +548,15 @@ bool TMainForm::event(QEvent* event) {
 }
 
 void TMainForm::FitOuterSize() {
-  // While the window manager reparents the window, the margins may read negative.
-  const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-  const bool sane =
-      margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
-  const bool known = sane && !margins.isNull();
-  const QSize frame =
-      known ? QSize(margins.left() + margins.right(), margins.top() + margins.bottom())
-            : QSize(0, 0);
+  const QMargins margins = FrameMargins(windowHandle());
+  const bool known = !margins.isNull();
   if (placed_ && (frameCounted_ || !known)) return;
   placed_ = true;
   frameCounted_ = known;
   // The designed size is the outer size, frame included; centre it on the desktop.
   const QScreen* where = screen();
   if (where == nullptr) {
-    resize(outerSize_ - frame);
+    resize(outerSize_.shrunkBy(margins));
     return;
   }
   const QPoint outerTopLeft =
@@ -564,10 +567,10 @@ void TMainForm::FitOuterSize() {
     return;
   }
   // Placed by its client area, which does not depend on how the frame is positioned.
-  setGeometry(QRect(outerTopLeft + QPoint(margins.left(), margins.top()), outerSize_ - frame));
+  frameTarget_ = QRect(outerTopLeft, outerSize_);
+  setGeometry(frameTarget_.marginsRemoved(margins));
   // A window manager still busy framing the window may drop that request: check back a few
   // times, briefly, so a later move by the user is never undone.
-  frameTarget_ = QRect(outerTopLeft, outerSize_);
   settleChecks_ = 5;
   QTimer::singleShot(150, this, &TMainForm::SettlePlacement);
 }
@@ -575,8 +578,7 @@ void TMainForm::FitOuterSize() {
 void TMainForm::SettlePlacement() {
   if (settleChecks_ <= 0 || !isVisible() || frameGeometry() == frameTarget_) return;
   --settleChecks_;
-  const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-  if (margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0) {
+  if (const QMargins margins = FrameMargins(windowHandle()); !margins.isNull()) {
     setGeometry(frameTarget_.marginsRemoved(margins));
   }
   QTimer::singleShot(150, this, &TMainForm::SettlePlacement);
