@@ -109,7 +109,7 @@ void CopyFileKeepingDate(const fs::path& source, const fs::path& target) {
 }
 
 fs::path MakeBackupFolder(const fs::path& programFolder) {
-  const fs::path folder = BackupFolderPath(programFolder);
+  fs::path folder = BackupFolderPath(programFolder);
   std::error_code ec;
   fs::create_directory(folder, ec);
   if (ec) Fail(ec, folder);
