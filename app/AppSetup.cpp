@@ -16,6 +16,8 @@ namespace kitrova::app {
 void SetUpApplication() {
   QApplication::setApplicationName(platform::kApplicationTitle);
   QApplication::setApplicationVersion(QStringLiteral(KITROVA_VERSION));
+  // Docks and Wayland compositors find the menu entry (and its icon) by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.kitrova.Kitrova"));
   QIcon icon;
   for (const int size : {16, 32, 48, 64, 128, 256}) {
     icon.addFile(QStringLiteral(":/kitrova/icons/%1x%1/kitrova.png").arg(size), QSize(size, size));
@@ -24,10 +26,10 @@ void SetUpApplication() {
 }
 
 bool LoadQtTranslation(QTranslator& translator, const QString& executableFolder) {
-  const QStringList folders = {
-      executableFolder,
-      platform::PathToQString(InstalledDataFolder(platform::PathFromQString(executableFolder))),
-      QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
+  // Qt's own file matches the Qt that runs; a copy beside a portable executable is for
+  // systems without qt6-translations-l10n.
+  const QStringList folders = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                               executableFolder};
   for (const QString& folder : folders) {
     if (translator.load(QStringLiteral("qtbase_ru"), folder)) {
       QCoreApplication::installTranslator(&translator);

@@ -10,11 +10,12 @@ class QTranslator;
 
 namespace kitrova::app {
 
-// Title "Kitrova", the project's version, and the icon every window shows.
+// Title "Kitrova", the project's version, the desktop entry's name and the icon every
+// window shows.
 void SetUpApplication();
 
-// Loads Qt's Russian texts (qtbase_ru.qm) from the first folder that has them: beside the
-// executable, the installed data folder, Qt's translations folder. False when none has.
+// Loads Qt's Russian texts (qtbase_ru.qm) from the first folder that has them: Qt's
+// translations folder, then beside the executable. False when none has.
 bool LoadQtTranslation(QTranslator& translator, const QString& executableFolder);
 
 // The installed data folder (pictures, seed catalog) for an executable in `executableFolder`.

@@ -2,7 +2,11 @@
 // three lines, start-up boxes centred on the screen, the application's version and icon.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -14,8 +18,10 @@
 #include <functional>
 
 #include "app/AppSetup.h"
+#include "platform/Cp1251.h"
 #include "platform/Dialogs.h"
 #include "support/ModalDriver.h"
+#include "support/TempFolder.h"
 
 namespace kitrova::app {
 namespace {
@@ -106,6 +112,34 @@ TEST(AppSetupTest, ApplicationCarriesItsVersionAndIcon) {
   EXPECT_TRUE(sizes.contains(QSize(256, 256)));
   QWidget window;
   EXPECT_FALSE(window.windowIcon().isNull());
+}
+
+TEST(AppSetupTest, QtsOwnTranslationComesBeforeACopyBesideTheExecutable) {
+  const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  const QString qtFile = QDir(qtFolder).filePath(QStringLiteral("qtbase_ru.qm"));
+  if (!QFileInfo::exists(qtFile)) {
+    GTEST_SKIP() << "qtbase_ru.qm is not installed (Debian: qt6-translations-l10n)";
+  }
+  testing::TempFolder portable;
+  const QString copy =
+      QDir(platform::PathToQString(portable.path())).filePath(QStringLiteral("qtbase_ru.qm"));
+  ASSERT_TRUE(QFile::copy(qtFile, copy));
+  QTranslator translator;
+  ASSERT_TRUE(LoadQtTranslation(translator, platform::PathToQString(portable.path())));
+  QCoreApplication::removeTranslator(&translator);
+  EXPECT_EQ(QFileInfo(translator.filePath()).canonicalFilePath(),
+            QFileInfo(qtFile).canonicalFilePath());
+}
+
+TEST(AppSetupTest, TheWindowNamesTheDesktopEntryThatLaunchesIt) {
+  SetUpApplication();
+  // X11 docks match the window's class (Qt takes the application name) to StartupWMClass;
+  // Wayland compositors match the desktop file name.
+  QFile entry(QStringLiteral(KITROVA_ASSETS_DIR "/linux/") + QGuiApplication::desktopFileName() +
+              QStringLiteral(".desktop"));
+  ASSERT_TRUE(entry.open(QIODevice::ReadOnly)) << entry.fileName().toStdString();
+  const QStringList lines = QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'));
+  EXPECT_TRUE(lines.contains(QStringLiteral("StartupWMClass=") + QApplication::applicationName()));
 }
 
 }  // namespace
