@@ -12,6 +12,11 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <filesystem>
+#include <system_error>
+
+#include "platform/Cp1251.h"
+
 namespace kitrova::platform {
 
 namespace {
@@ -160,8 +165,25 @@ QString QtDialogs::openFile(QWidget* parent, const FileDialogOptions& options) {
 }
 
 void QtDialogs::openWithShell(const QString& path) {
+  OpenWithShell(path);
+}
+
+ShellOpenError::ShellOpenError(const QString& path, const QString& reason)
+    : std::runtime_error(
+          QStringLiteral("Не удаётся открыть файл %1: %2").arg(path, reason).toStdString()) {}
+
+void OpenWithShell(const QString& path) {
+  // The launcher runs detached and reports only on its standard error, so what can be
+  // known beforehand is asked here: the system's own words for a file it cannot reach.
+  std::error_code ec;
+  static_cast<void>(std::filesystem::status(PathFromQString(path), ec));
+  if (ec) throw ShellOpenError(path, QString::fromLocal8Bit(ec.message()));
   // The system's "open" action, never a command line built from the path.
-  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+    throw ShellOpenError(
+        path, QStringLiteral("в системе нет программы, которая открывает файлы (xdg-open из "
+                             "пакета xdg-utils)"));
+  }
 }
 
 QString ShownLines(const QString& text) {

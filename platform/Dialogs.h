@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <exception>
+#include <stdexcept>
 
 class QWidget;
 
@@ -36,7 +37,8 @@ class Dialogs {
   virtual QString chooseFolder(QWidget* parent, const QString& title) = 0;
   // The open dialog for one file (which need not exist); full native path or "" on cancel.
   virtual QString openFile(QWidget* parent, const FileDialogOptions& options) = 0;
-  // The system's "open" action on a local file. The result is not reported.
+  // The system's "open" action on a local file. Throws ShellOpenError when the system
+  // cannot even try (no such file, no program that opens files).
   virtual void openWithShell(const QString& path) = 0;
 };
 
@@ -50,6 +52,16 @@ class QtDialogs final : public Dialogs {
 };
 
 inline const QString kApplicationTitle = QStringLiteral("Kitrova");
+
+// The "open" action failed; what() is the box's text in UTF-8, with the system's reason.
+class ShellOpenError : public std::runtime_error {
+ public:
+  ShellOpenError(const QString& path, const QString& reason);
+};
+
+// What QtDialogs::openWithShell does: hands `path` to the desktop's "open" (xdg-open on
+// Linux) and throws ShellOpenError when the file cannot be reached or nothing opens it.
+void OpenWithShell(const QString& path);
 
 // The text as a box draws it: each line break of the Windows kind ("\n\r", "\r\n" or a
 // lone "\r") becomes one "\n", so no empty line appears between the lines.

@@ -46,6 +46,10 @@ QString ScriptedDialogs::openFile(QWidget*, const platform::FileDialogOptions& o
 
 void ScriptedDialogs::openWithShell(const QString& path) {
   shellOpened.push_back(path);
+  if (shellFailures.empty()) return;
+  const QString reason = shellFailures.front();
+  shellFailures.pop_front();
+  if (!reason.isEmpty()) throw platform::ShellOpenError(path, reason);
 }
 
 std::vector<QString> ScriptedDialogs::texts() const {

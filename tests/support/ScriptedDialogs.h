@@ -31,6 +31,9 @@ class ScriptedDialogs : public platform::Dialogs {
   std::deque<platform::MessageAnswer> answers;
   std::deque<QString> folderAnswers;
   std::deque<QString> fileAnswers;
+  // Reasons the "open" action fails with (ShellOpenError), taken from the front; "" or none
+  // left: it succeeds.
+  std::deque<QString> shellFailures;
 
   // Called for every message box before it is answered (e.g. to check state at that moment).
   std::function<void(const MessageRecord&)> onMessage;
