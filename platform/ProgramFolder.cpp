@@ -23,6 +23,24 @@ void CopyIfMissing(const fs::path& from, const fs::path& to) {
   fs::copy_file(from, to, ec);
 }
 
+// A copy carries the installed file's date, so an upgrade that installs a newer picture is
+// seen whenever the program starts next; a picture the user changed since is newer and kept.
+void CopyIfMissingOrOlder(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  const fs::file_time_type installed = fs::last_write_time(from, ec);
+  if (ec) return;
+  const fs::file_status existing = fs::symlink_status(to, ec);
+  if (fs::exists(existing)) {
+    if (!fs::is_regular_file(existing)) return;
+    const fs::file_time_type copied = fs::last_write_time(to, ec);
+    if (ec || copied >= installed) return;
+  }
+  fs::create_directories(to.parent_path(), ec);
+  if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec)) {
+    fs::last_write_time(to, installed, ec);
+  }
+}
+
 }  // namespace
 
 bool CanWriteInFolder(const fs::path& folder) {
@@ -51,7 +69,7 @@ void SeedProgramFolder(const fs::path& folder, const std::vector<fs::path>& sour
     if (fs::equivalent(source, folder, ec)) return;
     for (const auto& entry : fs::directory_iterator(source / "Pic", ec)) {
       if (IsFile(entry.path()))
-        CopyIfMissing(entry.path(), folder / "Pic" / entry.path().filename());
+        CopyIfMissingOrOlder(entry.path(), folder / "Pic" / entry.path().filename());
     }
     CopyIfMissing(source / seed, folder / seed);
     return;

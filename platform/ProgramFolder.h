@@ -12,8 +12,9 @@ namespace kitrova::platform {
 bool CanWriteInFolder(const std::filesystem::path& folder);
 
 // Copies what `folder` lacks of the program's own files (every picture in Pic/ and the seed
-// catalog Backup/base.krv) from the first of `sources` that holds them. Files already
-// there are kept. Failures are left for start-up to report when the file is needed.
+// catalog Backup/base.krv) from the first of `sources` that holds them. A picture already
+// there is replaced when the source's is newer (an upgrade); the seed catalog is kept.
+// Failures are left for start-up to report when the file is needed.
 void SeedProgramFolder(const std::filesystem::path& folder,
                        const std::vector<std::filesystem::path>& sources);
 

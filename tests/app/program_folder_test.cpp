@@ -2,7 +2,9 @@
 // per-user folder.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 
 #ifndef _WIN32
 #include <grp.h>
@@ -87,6 +89,45 @@ TEST(ProgramFolderTest, UnwritableExecutableFolderGivesASeededUserFolder) {
   EXPECT_TRUE(fs::is_empty(exe));
   fs::permissions(exe, fs::perms::owner_all);
 #endif
+}
+
+TEST(ProgramFolderTest, AnUpgradeRefreshesOlderPicturesAndKeepsTheRest) {
+  testing::TempFolder installed;
+  installed.installAssets();
+  const fs::path picture = fs::path("Pic") / "new.bmp";
+  const fs::path seed = fs::path("Backup") / "base.krv";
+  const auto release = fs::last_write_time(installed.path() / picture);
+  const auto hour = std::chrono::hours(1);
+  fs::last_write_time(installed.path() / seed, release);
+  struct Case {
+    const char* what;
+    fs::path file;
+    std::optional<fs::file_time_type> userCopy;  // none: the user's folder lacks it
+    bool replaced;
+  };
+  const Case cases[] = {
+      {"missing picture", picture, std::nullopt, true},
+      {"picture from an older release", picture, release - hour, true},
+      {"picture the user changed since", picture, release + hour, false},
+      {"picture of this release", picture, release, false},
+      {"older seed catalog", seed, release - hour, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempFolder user;
+    if (c.userCopy) {
+      fs::create_directories((user.path() / c.file).parent_path());
+      testing::WriteFileBytes(user.path() / c.file, "old");
+      fs::last_write_time(user.path() / c.file, *c.userCopy);
+    }
+    SeedProgramFolder(user.path(), {installed.path()});
+    ASSERT_TRUE(fs::is_regular_file(user.path() / c.file));
+    EXPECT_EQ(testing::ReadFileBytes(user.path() / c.file) != "old", c.replaced);
+    // The copy carries the installed date, so the next start does not copy it again.
+    if (c.replaced) {
+      EXPECT_EQ(fs::last_write_time(user.path() / c.file), release);
+    }
+  }
 }
 
 }  // namespace
