@@ -22,7 +22,11 @@ QString UnencodableFolderText(const QString& character) {
 }
 
 void WriteLastBase(const core::CatalogState& state) {
-  const std::optional<std::string> bytes = platform::PathToCp1251(state.CurrentBasePath);
+  // The full path too must be one Windows-1251 can name: older versions read it whole.
+  const std::optional<std::string> bytes =
+      platform::PathToCp1251(state.CurrentBasePath)
+          ? platform::PathToCp1251(StoredCatalogPath(state.CurrentBasePath, state.ProgramFolder))
+          : std::nullopt;
   if (!bytes) {
     throw platform::IniWriteError("the catalog path has a character Windows-1251 cannot hold");
   }
@@ -49,7 +53,8 @@ void ReadStartupSettings(core::CatalogState& state, platform::Dialogs& dialogs, 
   try {
     const std::string lastBase = ReadLastBasePath(state.ProgramFolder);
     if (!lastBase.empty()) {
-      state.CurrentBasePath = platform::PathFromCp1251(lastBase);
+      state.CurrentBasePath =
+          CatalogPathFromStored(platform::PathFromCp1251(lastBase), state.ProgramFolder);
     } else {
       // Set before the write, so it stays when the write is refused.
       state.CurrentBasePath = state.ProgramFolder / "base.krv";

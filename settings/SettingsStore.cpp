@@ -28,6 +28,20 @@ void WriteLastBasePath(const fs::path& programFolder, std::string_view path) {
   WriteSetting(programFolder, kLastBaseSection, kPathKey, path);
 }
 
+fs::path StoredCatalogPath(const fs::path& catalog, const fs::path& programFolder) {
+  fs::path folder = programFolder.lexically_normal();
+  if (!folder.has_filename()) folder = folder.parent_path();
+  if (!catalog.is_absolute() || folder.empty()) return catalog;
+  // Empty on another drive; ".." or "." when not below the folder.
+  const fs::path inside = catalog.lexically_normal().lexically_relative(folder);
+  if (inside.empty() || *inside.begin() == ".." || *inside.begin() == ".") return catalog;
+  return inside;
+}
+
+fs::path CatalogPathFromStored(const fs::path& stored, const fs::path& programFolder) {
+  return stored.has_root_path() ? stored : programFolder / stored;
+}
+
 std::string ReadDistroFolder(const fs::path& programFolder) {
   return ReadSetting(programFolder, kDirSection, kPathKey);
 }

@@ -29,6 +29,16 @@ void WriteSetting(const std::filesystem::path& programFolder, std::string_view s
 std::string ReadLastBasePath(const std::filesystem::path& programFolder);
 void WriteLastBasePath(const std::filesystem::path& programFolder, std::string_view path);
 
+// How lastbase/path remembers a catalog: one inside the program folder relative to it, so a
+// portable copy finds its catalog again after the folder is moved; any other by its full
+// path.
+std::filesystem::path StoredCatalogPath(const std::filesystem::path& catalog,
+                                        const std::filesystem::path& programFolder);
+// The catalog a stored lastbase/path names: a relative one is in the program folder; a full
+// path (what older settings files hold) is taken as it is.
+std::filesystem::path CatalogPathFromStored(const std::filesystem::path& stored,
+                                            const std::filesystem::path& programFolder);
+
 // dir/path; "" when missing.
 std::string ReadDistroFolder(const std::filesystem::path& programFolder);
 void WriteDistroFolder(const std::filesystem::path& programFolder, std::string_view folder);

@@ -44,7 +44,8 @@ TEST_F(StartupTest, FirstRunAsksForTheFolderUntilOneIsChosenThenSeedsTheCatalog)
   ASSERT_NE(ini.find("[lastbase]"), std::string::npos);
   EXPECT_LT(ini.find("[lastbase]"), ini.find("[dir]"));
   EXPECT_EQ(ini.find("[backup]"), std::string::npos);
-  EXPECT_EQ(settings::ReadSetting(folder.path(), "lastbase", "path"), catalogPath().string());
+  // Inside the program folder: remembered relative to it.
+  EXPECT_EQ(settings::ReadSetting(folder.path(), "lastbase", "path"), "base.krv");
   EXPECT_EQ(settings::ReadSetting(folder.path(), "dir", "path"), installers.string() + "/");
 
   EXPECT_EQ(state->CurrentBasePath, catalogPath());
@@ -91,7 +92,7 @@ TEST_F(StartupTest, CatalogThatNoLongerExistsIsCreatedAgainAtItsStoredPath) {
   EXPECT_EQ(state->CurrentBasePath, gone);
   EXPECT_TRUE(fs::exists(gone));
   EXPECT_FALSE(fs::exists(catalogPath()));
-  EXPECT_EQ(settings::ReadSetting(folder.path(), "lastbase", "path"), gone.string());
+  EXPECT_EQ(settings::ReadSetting(folder.path(), "lastbase", "path"), "gone.krv");
   EXPECT_TRUE(state->CatalogLoaded);
 }
 
