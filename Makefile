@@ -71,7 +71,8 @@ package: release
 	cd $(RELEASE_DIR) && cpack
 	@ls -1 $(RELEASE_DIR)/*.deb $(RELEASE_DIR)/*.tar.gz
 
-check-package: package
+# lintian, hardening-check (devscripts) and desktop-file-validate come from packages-dev.txt.
+check-package: package dev-deps
 	bash tools/check_package.sh $(RELEASE_DIR)
 
 screenshot: release

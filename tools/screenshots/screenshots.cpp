@@ -39,19 +39,27 @@ QString g_output;
 
 // Lets the window manager frame and the window paint itself, then saves it with its frame.
 void Photograph(QWidget* window, const QString& name) {
+  // Mapped late on a cold display, a window grabbed from the screen comes out black.
+  if (!QTest::qWaitForWindowExposed(window, 10000)) {
+    std::fprintf(stderr, "%s: not exposed\n", qPrintable(name));
+  }
+  const bool frameless = window->windowFlags().testFlag(Qt::FramelessWindowHint);
   // A framed window is ready once the window manager's frame is known (while it reparents
   // the window the margins read negative).
-  const auto framed = [window] {
-    if (window->windowFlags().testFlag(Qt::FramelessWindowHint)) return true;
+  const auto framed = [window, frameless] {
+    if (frameless) return true;
     const QMargins m = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
     return m.left() >= 0 && m.top() > 0 && m.right() >= 0 && m.bottom() >= 0;
   };
   if (!QTest::qWaitFor(framed, 3000)) std::fprintf(stderr, "%s: no frame\n", qPrintable(name));
   QTest::qWait(500);
+  // Without a frame there is nothing of the window manager's to show: the window draws
+  // itself, whatever the screen shows at that moment.
   const QRect area =
       window->windowHandle() ? window->windowHandle()->frameGeometry() : window->frameGeometry();
   const QPixmap picture =
-      window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+      frameless ? window->grab()
+                : window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
   const QString path = QDir(g_output).filePath(name + QStringLiteral(".png"));
   if (!picture.save(path)) std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
   std::printf("saved %s\n", qPrintable(path));
