@@ -1,5 +1,5 @@
 // How lastbase/path remembers a catalog: relative inside the program folder, full elsewhere,
-// and what each stored form names again.
+// and what each stored form names again (the moved folder itself: moved_program_test.cpp).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -38,15 +38,6 @@ TEST(CatalogPathTest, OnlyCatalogsInsideTheProgramFolderAreStoredRelative) {
     EXPECT_EQ(CatalogPathFromStored(stored, program).lexically_normal(),
               c.catalog.lexically_normal());
   }
-}
-
-TEST(CatalogPathTest, ARelativeCatalogMovesWithTheProgramFolderAndAFullOneStays) {
-  const fs::path root = fs::temp_directory_path();
-  const fs::path moved = root / "Мои программы" / "Kitrova copy";
-  EXPECT_EQ(CatalogPathFromStored("base.krv", moved), moved / "base.krv");
-  // What an older settings file holds: the full path, taken as it is.
-  EXPECT_EQ(CatalogPathFromStored(root / "Kitrova" / "base.krv", moved),
-            root / "Kitrova" / "base.krv");
 }
 
 }  // namespace
