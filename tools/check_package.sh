@@ -39,40 +39,23 @@ as_user() {
 }
 user_owns() { [ "$(id -u)" = "0" ] && chown -R 65534:65534 "$@" || true; }
 
-# Starts an executable under Xvfb with HOME=$2 and waits (at most 30 s) until the settings
-# file $3 names a catalog, then ends the program. The first-run question is avoided by an
-# installer folder written into the settings beforehand; the catalog path is the program's.
-run_until_settings() {
-  local exe="$1" home="$2" settings="$3"
+# Starts an executable under Xvfb with HOME=$2 and waits (at most 30 s) until the file $3
+# holds the text $4, then ends the program. The first-run question is avoided by an
+# installer folder written into the settings beforehand.
+run_until_found() {
+  local exe="$1" home="$2" file="$3" text="$4"
   as_user env HOME="$home" XDG_RUNTIME_DIR="$home/run" timeout -k 5 60 \
     xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
       "$1" >/dev/null 2>&1 & pid=$!
       for _ in $(seq 1 60); do
-        grep -qa "lastbase" "$2" 2>/dev/null && break
+        grep -qa "$3" "$2" 2>/dev/null && break
         sleep 0.5
       done
       sleep 1
       kill "$pid" 2>/dev/null || true
       wait "$pid" 2>/dev/null || true
-    ' _ "$exe" "$settings" || true
-  grep -qa "lastbase" "$settings" 2>/dev/null || fail "$exe did not write $settings"
-}
-
-# Starts an executable under Xvfb with HOME=$2 and waits (at most 30 s) until the file $3
-# exists and is not empty, then ends the program.
-run_until_file() {
-  local exe="$1" home="$2" file="$3"
-  as_user env HOME="$home" XDG_RUNTIME_DIR="$home/run" timeout -k 5 60 \
-    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-      "$1" >/dev/null 2>&1 & pid=$!
-      for _ in $(seq 1 60); do
-        [ -s "$2" ] && break
-        sleep 0.5
-      done
-      kill "$pid" 2>/dev/null || true
-      wait "$pid" 2>/dev/null || true
-    ' _ "$exe" "$file" || true
-  [ -s "$file" ] || fail "$exe did not make $file"
+    ' _ "$exe" "$file" "$text" || true
+  grep -qa "$text" "$file" 2>/dev/null || fail "$exe did not write \"$text\" into $file"
 }
 
 seed_settings() {  # an installer folder only, so the program does not ask for one
@@ -136,7 +119,7 @@ if [ "$(id -u)" = "0" ]; then
   if [ "$(id -u)" = "0" ] && ! as_user true 2>/dev/null; then
     echo "skipped: cannot run as an unprivileged user here"
   else
-    run_until_settings /usr/bin/kitrova "$home" "$user_data/settings.ini"
+    run_until_found /usr/bin/kitrova "$home" "$user_data/settings.ini" lastbase
     grep -qa "path=base.krv" "$user_data/settings.ini" ||
       fail "the catalog is not in the user's folder: $(cat "$user_data/settings.ini")"
     [ -f "$user_data/base.krv" ] || fail "no catalog created in $user_data"
@@ -164,7 +147,7 @@ mkdir -p "$home/run"
 chmod 700 "$home/run"
 seed_settings "$top/settings.ini"
 user_owns "$home" "$top"
-run_until_settings "$top/kitrova" "$home" "$top/settings.ini"
+run_until_found "$top/kitrova" "$home" "$top/settings.ini" lastbase
 grep -qa "path=base.krv" "$top/settings.ini" ||
   fail "the catalog beside the executable is not remembered by its name: $(cat "$top/settings.ini")"
 [ -f "$top/base.krv" ] || fail "no catalog created beside the executable"
@@ -187,7 +170,7 @@ moved="$work/Мои программы/Kitrova copy"
 mkdir -p "$work/Мои программы"
 mv "$top" "$moved"
 user_owns "$work/Мои программы"
-run_until_file "$moved/kitrova" "$home" "$moved/_tmp.krv"
+run_until_found "$moved/kitrova" "$home" "$moved/_tmp.krv" Far
 cmp -s "$moved/_tmp.krv" "$moved/base.krv" ||
   fail "the moved copy did not open its catalog: $(cat "$moved/settings.ini")"
 grep -qa "path=base.krv" "$moved/settings.ini" || fail "the moved copy changed its settings"
