@@ -1,5 +1,8 @@
 // check: structure faults, empty names, exact duplicates and (asked) missing installers.
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
 
 #include <array>
 #include <cstring>
@@ -7,8 +10,10 @@
 #include <memory>
 
 #include "cli/Commands.h"
+#include "cli/Csv.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
+#include "core/Sort.h"
 #include "platform/Utf8Cp1251.h"
 
 namespace kitrova::cli {
@@ -21,6 +26,13 @@ using core::RecordField;
 struct CheckOptions {
   std::string catalog;
   bool installers = false;
+  std::string format = "table";
+};
+
+struct Finding {
+  std::int32_t position = 0;  // 0: the file as a whole
+  std::string kind, message;
+  bool counts = true;  // a note ("not checkable here") is no finding
 };
 
 [[maybe_unused]] bool IsWindowsPath(std::string_view path) {
@@ -29,69 +41,104 @@ struct CheckOptions {
   return drive || path.starts_with("\\\\");
 }
 
-int RunCheck(const CheckOptions& o, std::ostream& out, std::ostream& err) {
-  const fs::path path = PathFromUtf8(o.catalog);
-  // Read as raw bytes: a file the program could not load is exactly what this reports on.
-  std::string image;
-  try {
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) throw CliError(o.catalog + " is a folder, not a catalog");
-    image = ReadTextFile(path);
-  } catch (const CliError& error) {
-    err << "error: " << error.what() << '\n';
-    return 2;
-  }
-  int findings = 0;
-  auto report = [&](const std::string& line) {
-    out << line << '\n';
-    ++findings;
-  };
-  const std::size_t count = image.size() / core::kRecordSize;
+std::vector<Finding> Examine(const std::string& image, bool installers, std::size_t& count) {
+  std::vector<Finding> findings;
+  count = image.size() / core::kRecordSize;
   if (const std::size_t piece = image.size() % core::kRecordSize; piece != 0) {
-    report("structure: the file ends in a piece of " + std::to_string(piece) +
-           " bytes that is not a whole record (size " + std::to_string(image.size()) +
-           " is not a multiple of 1536); the program ignores it and its next save drops it");
-  }
-  if (count > static_cast<std::size_t>(core::kCatalogCapacity)) {
-    report("structure: " + std::to_string(count) +
-           " records, more than the 10000 a catalog can hold; the program cannot open it");
+    findings.push_back({0, "structure",
+                        "the file ends in a piece of " + std::to_string(piece) +
+                            " bytes that is not a whole record (size " +
+                            std::to_string(image.size()) +
+                            " is not a multiple of 1536); the program ignores it and its next "
+                            "save drops it"});
   }
   std::vector<core::DistroRecord> records(count);
   if (count > 0)
     std::memcpy(static_cast<void*>(records.data()), image.data(), count * core::kRecordSize);
+  if (count > static_cast<std::size_t>(core::kCatalogCapacity)) {
+    findings.push_back({0, "structure",
+                        std::to_string(count) +
+                            " records, more than the 10000 a catalog can hold; the program "
+                            "cannot open it"});
+    return findings;  // no order the program would show
+  }
+  // Numbered as list and the program's grid number them: after the sort by name.
+  core::CatalogTable table;
+  for (const core::DistroRecord& record : records) table.append(record);
+  core::SortByField(table, RecordField::Name);
 
-  std::map<std::array<std::string, core::kFieldCount>, std::size_t> seen;
-  for (std::size_t i = 0; i < count; ++i) {
-    const core::DistroRecord& record = records[i];
-    const std::string where = "record " + std::to_string(i + 1);
-    if (record.Name.length == 0) report(where + ": empty name");
+  std::map<std::array<std::string, core::kFieldCount>, std::int32_t> seen;
+  for (std::int32_t p = 1; p <= table.count(); ++p) {
+    const core::DistroRecord& record = table.at(p);
+    if (record.Name.length == 0) findings.push_back({p, "empty-name", "empty name"});
     std::array<std::string, core::kFieldCount> key;
     for (int f = 0; f < core::kFieldCount; ++f) {
       key[f] = core::FieldOf(record, static_cast<RecordField>(f)).str();
     }
-    if (auto [it, inserted] = seen.emplace(key, i + 1); !inserted) {
-      report(where + ": exact duplicate of record " + std::to_string(it->second) + " (\"" +
-             platform::Cp1251ToUtf8(key[0]) + "\")");
+    if (auto [it, inserted] = seen.emplace(key, p); !inserted) {
+      findings.push_back({p, "duplicate",
+                          "exact duplicate of record " + std::to_string(it->second) + " (\"" +
+                              platform::Cp1251ToUtf8(key[0]) + "\")"});
     }
-    if (!o.installers) continue;
+    if (!installers) continue;
     const std::string installer = platform::Cp1251ToUtf8(record.Path.view());
     if (installer.empty()) {
-      report(where + ": no installer path");
+      findings.push_back({p, "no-installer", "no installer path"});
       continue;
     }
 #ifndef _WIN32
     if (IsWindowsPath(installer) || installer.find('\\') != std::string::npos) {
-      out << where << ": " << installer << ": not checkable here\n";
+      findings.push_back({p, "unchecked", installer + ": not checkable here", false});
       continue;
     }
 #endif
     std::error_code ec;
     if (!fs::is_regular_file(PathFromUtf8(installer), ec)) {
-      report(where + ": installer missing: " + installer);
+      findings.push_back({p, "installer-missing", "installer missing: " + installer});
     }
   }
-  if (findings == 0) out << count << " records, nothing found\n";
-  return findings == 0 ? 0 : 1;
+  return findings;
+}
+
+int RunCheck(const CheckOptions& o, std::ostream& out, std::ostream& err) {
+  // Read as raw bytes: a file the program could not load is exactly what this reports on.
+  constexpr std::size_t kMostBytes = 2 * core::kCatalogCapacity * core::kRecordSize;
+  const std::string image = ReadInput(o.catalog, kMostBytes, "a catalog");
+  std::size_t count = 0;
+  const std::vector<Finding> findings = Examine(image, o.installers, count);
+  const auto counted =
+      std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return f.counts; });
+  if (o.format == "json") {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Finding& f : findings) {
+      nlohmann::ordered_json item;
+      item["position"] = f.position > 0 ? nlohmann::ordered_json(f.position) : nullptr;
+      item["kind"] = f.kind;
+      item["message"] = f.message;
+      list.push_back(std::move(item));
+    }
+    nlohmann::ordered_json document;
+    document["schema"] = "kitrova-cli-check";
+    document["version"] = kJsonVersion;
+    document["records"] = count;
+    document["findings"] = std::move(list);
+    out << document.dump(2) << '\n';
+  } else if (o.format == "csv") {
+    std::string text;
+    AppendCsvRow(text, {"Position", "Kind", "Message"}, ',');
+    for (const Finding& f : findings) {
+      const std::string position = f.position > 0 ? std::to_string(f.position) : "";
+      AppendCsvRow(text, {position, f.kind, f.message}, ',');
+    }
+    out << text;
+  } else {
+    for (const Finding& f : findings) {
+      out << (f.position > 0 ? "record " + std::to_string(f.position) : f.kind) << ": " << f.message
+          << '\n';
+    }
+  }
+  if (counted == 0) err << count << " records, nothing found\n";
+  return counted == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -100,9 +147,19 @@ Command AddCheckCommand(CLI::App& app) {
   auto o = std::make_shared<CheckOptions>();
   CLI::App* cmd =
       app.add_subcommand("check", "Report structure faults, empty names and exact duplicates");
-  cmd->add_option("CATALOG", o->catalog, "Catalog file (.krv)")->required();
+  cmd->add_option("CATALOG", o->catalog, "Catalog file (.krv), - for standard input")->required();
   cmd->add_flag("--installers", o->installers,
                 "Also report records whose Path names no existing file");
+  cmd->add_option("--format", o->format,
+                  "table (default: one line a finding), csv or json; records are numbered by "
+                  "their position after the sort by name")
+      ->check(CLI::IsMember({"table", "csv", "json"}))
+      ->option_text("table|csv|json");
+  cmd->footer(
+      "Exit status: 0 nothing found, 1 findings, 2 an error (the catalog cannot be read).\n"
+      "Examples:\n"
+      "  kitrova-cli check base.krv --installers\n"
+      "  kitrova-cli check base.krv --format json | jq '.findings[].position'");
   return {cmd, [o](std::ostream& out, std::ostream& err) { return RunCheck(*o, out, err); }};
 }
 

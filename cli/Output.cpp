@@ -1,13 +1,20 @@
 #include "cli/Output.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
-#include <cstdlib>
+#include <cerrno>
+#include <cstdint>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <string_view>
+#include <system_error>
 
 #include "cli/Csv.h"
 #include "cli/Session.h"
+#include "core/CatalogError.h"
+#include "core/FileReplace.h"
 #include "platform/Utf8Cp1251.h"
 
 namespace kitrova::cli {
@@ -35,19 +42,95 @@ std::string Utf8Field(const core::DistroRecord& record, int field) {
   return platform::Cp1251ToUtf8(core::FieldOf(record, static_cast<RecordField>(field)).view());
 }
 
-std::string ReadTextFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw CliError("cannot open " + Utf8Path(path));
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw CliError("cannot read " + Utf8Path(path));
-  return text;
+namespace {
+
+std::string SystemReason(int code) {
+  return code != 0 ? std::generic_category().message(code) : "the system gave no reason";
 }
 
-void WriteTextFile(const fs::path& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (file) file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (file) file.close();
-  if (!file) throw CliError("cannot write " + Utf8Path(path));
+std::string ReadAll(std::istream& in, std::size_t limit, const std::string& shown,
+                    const std::string& what) {
+  std::string text;
+  std::vector<char> chunk(64 * 1024);
+  for (;;) {
+    errno = 0;
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got > limit - text.size()) {
+      throw CliError(shown + " holds more than " + std::to_string(limit) + " bytes, more than " +
+                     what + " can; nothing read");
+    }
+    text.append(chunk.data(), got);
+    if (in.bad()) throw CliError("cannot read " + shown + ": " + SystemReason(errno));
+    if (!in) return text;
+  }
+}
+
+}  // namespace
+
+std::string ReadInput(const std::string& name, std::size_t limit, const std::string& what) {
+  if (name == "-") return ReadAll(std::cin, limit, "standard input", what);
+  const fs::path path = PathFromUtf8(name);
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (ec) throw CliError("cannot read " + name + ": " + ec.message());
+  if (fs::is_directory(status)) throw CliError(name + " is a folder, not " + what);
+  errno = 0;
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw CliError("cannot read " + name + ": " + SystemReason(errno));
+  return ReadAll(file, limit, name, what);
+}
+
+void WriteOutput(const std::string& name, const std::string& bytes, std::ostream& out) {
+  if (name == "-") {
+    out << bytes;
+    return;
+  }
+  try {
+    core::ReplaceFileContents(PathFromUtf8(name), bytes.data(), bytes.size());
+  } catch (const core::CatalogError& error) {
+    throw CliError("cannot write " + name + ": " +
+                   (error.code() ? error.code().message() : std::string(error.what())));
+  }
+}
+
+std::string Excerpt(std::string_view text) {
+  constexpr std::size_t kMost = 40;
+  if (text.size() <= kMost) return std::string(text);
+  std::size_t cut = kMost;
+  // Never split a UTF-8 character.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return std::string(text.substr(0, cut)) + "\u2026";
+}
+
+std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions) {
+  std::string out;
+  std::vector<std::string_view> header{"Position"};
+  header.insert(header.end(), std::begin(kFieldNames), std::end(kFieldNames));
+  AppendCsvRow(out, header, ',');
+  std::vector<std::string> texts(core::kFieldCount + 1);
+  for (std::int32_t position : positions) {
+    texts[0] = std::to_string(position);
+    for (int f = 0; f < core::kFieldCount; ++f) texts[f + 1] = Utf8Field(table.at(position), f);
+    AppendCsvRow(out, {texts.begin(), texts.end()}, ',');
+  }
+  return out;
+}
+
+std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions) {
+  nlohmann::ordered_json records = nlohmann::ordered_json::array();
+  for (std::int32_t position : positions) {
+    nlohmann::ordered_json record;
+    record["position"] = position;
+    for (int f = 0; f < core::kFieldCount; ++f)
+      record[kFieldNames[f]] = Utf8Field(table.at(position), f);
+    records.push_back(std::move(record));
+  }
+  nlohmann::ordered_json document;
+  document["schema"] = kRecordsSchema;
+  document["version"] = kJsonVersion;
+  document["records"] = std::move(records);
+  return document.dump(2) + "\n";
 }
 
 std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8) {
@@ -70,9 +153,7 @@ std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8) {
 // Built in Windows-1251, where every character is one byte and the ellipsis has a code, then
 // turned into UTF-8 as a whole.
 void PrintTable(std::ostream& out, const core::CatalogTable& table,
-                const std::vector<std::int32_t>& positions) {
-  int width = 100;
-  if (const char* columns = std::getenv("COLUMNS")) width = std::max(40, std::atoi(columns));
+                const std::vector<std::int32_t>& positions, std::size_t width) {
   std::vector<std::vector<std::string>> cells;
   cells.push_back({"#", "Name", "Type", "License", "Year", "Comment"});
   for (std::int32_t position : positions) {
@@ -90,7 +171,9 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   for (const auto& row : cells) {
     for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
   }
-  const std::size_t room = static_cast<std::size_t>(width) - 2 * (widths.size() - 1);
+  // A terminal narrower than the six columns' smallest still gets them: it wraps.
+  const std::size_t gaps = 2 * (widths.size() - 1);
+  const std::size_t room = width == 0 ? SIZE_MAX : std::max(width, gaps + 40) - gaps;
   auto total = [&] {
     std::size_t sum = 0;
     for (std::size_t w : widths) sum += w;

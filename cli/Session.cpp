@@ -1,5 +1,8 @@
 #include "cli/Session.h"
 
+#include <cstring>
+
+#include "cli/Output.h"
 #include "core/CatalogError.h"
 #include "core/CatalogFile.h"
 #include "core/CatalogOps.h"
@@ -53,7 +56,24 @@ void ReadCatalog(core::CatalogState& state, const fs::path& path) {
   }
 }
 
-WritableCatalog::WritableCatalog(const fs::path& path) : state_(fs::absolute(path).parent_path()) {
+void ReadCatalog(core::CatalogState& state, const std::string& name) {
+  if (name != "-") return ReadCatalog(state, PathFromUtf8(name));
+  constexpr std::size_t kMostBytes =
+      static_cast<std::size_t>(core::kCatalogCapacity + 1) * core::kRecordSize - 1;
+  const std::string image = ReadInput(name, kMostBytes, "a catalog");
+  const std::size_t count = image.size() / core::kRecordSize;
+  core::CatalogTable& table = state.DistroTable;
+  table.clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    core::DistroRecord record;
+    std::memcpy(static_cast<void*>(&record), image.data() + i * core::kRecordSize,
+                core::kRecordSize);
+    table.append(record);
+  }
+}
+
+WritableCatalog::WritableCatalog(const fs::path& path, bool readOnly)
+    : state_(fs::absolute(path).parent_path()), readOnly_(readOnly) {
   state_.CurrentBasePath = fs::absolute(path);
   if (IsWorkingCopyName(path)) {
     throw CliError(Utf8Path(path) +
@@ -61,7 +81,8 @@ WritableCatalog::WritableCatalog(const fs::path& path) : state_(fs::absolute(pat
   }
   try {
     const FileStamp before = StampOf(path);
-    core::LoadCatalog(state_, state_.CurrentBasePath);
+    core::LoadCatalog(state_, state_.CurrentBasePath,
+                      readOnly ? core::LoadFor::Reading : core::LoadFor::Writing);
     stamp_ = StampOf(path);
     if (stamp_ != before) throw CliError(Utf8Path(path) + " changed while it was read");
   } catch (const core::CatalogError& error) {
@@ -82,6 +103,7 @@ void WritableCatalog::refuseIfChanged() const {
 }
 
 void WritableCatalog::save(bool backup) {
+  if (readOnly_) throw CliError("a dry run writes nothing");
   try {
     refuseIfChanged();
     if (backup) {
