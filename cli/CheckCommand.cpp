@@ -159,7 +159,7 @@ Command AddCheckCommand(CLI::App& app) {
       "Exit status: 0 nothing found, 1 findings, 2 an error (the catalog cannot be read).\n"
       "Examples:\n"
       "  kitrova-cli check base.krv --installers\n"
-      "  kitrova-cli check base.krv --format json | jq '.findings[].position'");
+      "  kitrova-cli check base.krv --format json | jq '.findings[].position'\n");
   return {cmd, [o](std::ostream& out, std::ostream& err) { return RunCheck(*o, out, err); }};
 }
 

@@ -64,7 +64,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
       "Exit status: 0 done (search: found), 1 nothing found (search) or findings (check), "
       "2 an error (bad arguments, unreadable input, refused write).\n"
       "Close Kitrova while kitrova-cli writes a catalog: the program keeps the catalog in "
-      "memory.");
+      "memory.\n");
   app.require_subcommand(1);
   app.fallthrough();
   app.set_version_flag("--version", "kitrova-cli " KITROVA_VERSION);

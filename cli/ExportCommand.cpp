@@ -59,7 +59,7 @@ Command AddExportCommand(CLI::App& app) {
       "Examples:\n"
       "  kitrova-cli export base.krv base.csv\n"
       "  kitrova-cli export base.krv base.csv --encoding windows-1251 --delimiter ';'\n"
-      "  kitrova-cli export base.krv - | mlr --icsv --ojson cat");
+      "  kitrova-cli export base.krv - | mlr --icsv --ojson cat\n");
   return {cmd, [o](std::ostream& out, std::ostream& err) { return RunExport(*o, out, err); }};
 }
 

@@ -317,7 +317,7 @@ Command AddImportCommand(CLI::App& app) {
       "  kitrova-cli import base.krv more.csv --dry-run\n"
       "  kitrova-cli import base.krv more.csv --backup\n"
       "  kitrova-cli list a.krv --format json | jq '.records |= map(select(.Year > \"2000\"))' "
-      "| kitrova-cli import b.krv - --format json");
+      "| kitrova-cli import b.krv - --format json\n");
   return {cmd, [o](std::ostream&, std::ostream& err) { return RunImport(*o, err); }};
 }
 

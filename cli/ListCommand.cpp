@@ -52,7 +52,7 @@ Command AddListCommand(CLI::App& app) {
   cmd->footer(
       "Examples:\n"
       "  kitrova-cli list base.krv --sort year\n"
-      "  kitrova-cli list base.krv --format json | jq -r '.records[].Name'");
+      "  kitrova-cli list base.krv --format json | jq -r '.records[].Name'\n");
   return {cmd, [o](std::ostream& out, std::ostream&) { return RunList(*o, out); }};
 }
 

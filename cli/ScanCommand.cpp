@@ -193,7 +193,7 @@ Command AddScanCommand(CLI::App& app) {
       "behind links are not entered.\n"
       "Examples:\n"
       "  kitrova-cli scan base.krv /srv/distrib --dry-run\n"
-      "  kitrova-cli scan base.krv /srv/distrib --type Утилиты --license Freeware --backup");
+      "  kitrova-cli scan base.krv /srv/distrib --type Утилиты --license Freeware --backup\n");
   return {cmd, [o](std::ostream&, std::ostream& err) { return RunScan(*o, err); }};
 }
 

@@ -74,7 +74,7 @@ Command AddSearchCommand(CLI::App& app) {
       "Exit status: 0 found, 1 nothing found, 2 an error.\n"
       "Examples:\n"
       "  kitrova-cli search base.krv --name zip\n"
-      "  kitrova-cli search base.krv --type утилиты --format json");
+      "  kitrova-cli search base.krv --type утилиты --format json\n");
   return {cmd, [o](std::ostream& out, std::ostream& err) { return RunSearch(*o, out, err); }};
 }
 
