@@ -1,7 +1,7 @@
 // kitrova-cli as a script sees it: the real executable run by the shell, with standard
 // input, output, error, exit status and the catalog's bytes afterwards.
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <cstring>
