@@ -9,7 +9,6 @@
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "cli/Terminal.h"
-#include "core/CatalogError.h"
 
 #ifndef KITROVA_VERSION
 #define KITROVA_VERSION "unknown"

@@ -218,9 +218,9 @@ void ReadJson(const std::string& text, Intake& intake) {
   try {
     document = nlohmann::json::parse(text);
   } catch (const nlohmann::json::parse_error& error) {
-    throw CliError("not JSON (" +
-                   WhereInText(text, std::min(error.byte, text.size()) - (error.byte > 0 ? 1 : 0)) +
-                   "); nothing imported");
+    // The parser counts bytes from 1, up to one past the end.
+    const std::size_t at = std::min<std::size_t>(error.byte, text.size());
+    throw CliError("not JSON (" + WhereInText(text, at > 0 ? at - 1 : 0) + "); nothing imported");
   }
   if (!document.is_object() || document.value("schema", "") != kRecordsSchema) {
     throw CliError(std::string("not a kitrova-cli records document (no \"schema\": \"") +
