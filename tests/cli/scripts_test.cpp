@@ -275,6 +275,12 @@ const std::vector<Case>& Cases() {
        {"basic_filebuf"}},
       {"plain choices in the help", "kitrova-cli export --help | grep -c 'TEXT:{'", "", 1, {"0"}},
       {"a table is not cut off a terminal", "COLUMNS=40 kitrova-cli list c.krv", "", 0, {kLong}},
+      {"a table takes the terminal's width",
+       "script -qec 'stty cols 250; kitrova-cli list c.krv; stty cols 60; kitrova-cli list c.krv' "
+       "/dev/null",
+       "",
+       0,
+       {kLong, "ww\u2026"}},
   };
   return cases;
 }
