@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include <array>
-#include <cstring>
 #include <map>
 #include <memory>
 
@@ -43,7 +42,8 @@ struct Finding {
 
 std::vector<Finding> Examine(const std::string& image, bool installers, std::size_t& count) {
   std::vector<Finding> findings;
-  count = image.size() / core::kRecordSize;
+  const std::vector<core::DistroRecord> records = RecordsOfImage(image);
+  count = records.size();
   if (const std::size_t piece = image.size() % core::kRecordSize; piece != 0) {
     findings.push_back({0, "structure",
                         "the file ends in a piece of " + std::to_string(piece) +
@@ -52,9 +52,6 @@ std::vector<Finding> Examine(const std::string& image, bool installers, std::siz
                             " is not a multiple of 1536); the program ignores it and its next "
                             "save drops it"});
   }
-  std::vector<core::DistroRecord> records(count);
-  if (count > 0)
-    std::memcpy(static_cast<void*>(records.data()), image.data(), count * core::kRecordSize);
   if (count > static_cast<std::size_t>(core::kCatalogCapacity)) {
     findings.push_back({0, "structure",
                         std::to_string(count) +

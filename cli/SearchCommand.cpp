@@ -34,21 +34,16 @@ int RunSearch(const SearchOptions& o, std::ostream& out, std::ostream& err) {
   const std::string prompt = ToCp1251OrFail(text, "the search text");
   core::SortByField(state.DistroTable, field);
   const std::vector<std::int32_t> found = core::MatchingPositions(state.DistroTable, field, prompt);
-  if (found.empty()) {
-    err << "nothing found\n";
-    // An empty document still tells a script that the search ran.
-    if (o.format == "json") out << JsonOf(state.DistroTable, found);
-    if (o.format == "csv") out << CsvOf(state.DistroTable, found);
-    return 1;
-  }
+  if (found.empty()) err << "nothing found\n";
+  // An empty document still tells a script that the search ran.
   if (o.format == "csv") {
     out << CsvOf(state.DistroTable, found);
   } else if (o.format == "json") {
     out << JsonOf(state.DistroTable, found);
-  } else {
+  } else if (!found.empty()) {
     PrintTable(out, state.DistroTable, found, TableWidth(out));
   }
-  return 0;
+  return found.empty() ? 1 : 0;
 }
 
 }  // namespace

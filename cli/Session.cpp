@@ -61,15 +61,17 @@ void ReadCatalog(core::CatalogState& state, const std::string& name) {
   constexpr std::size_t kMostBytes =
       static_cast<std::size_t>(core::kCatalogCapacity + 1) * core::kRecordSize - 1;
   const std::string image = ReadInput(name, kMostBytes, "a catalog");
-  const std::size_t count = image.size() / core::kRecordSize;
-  core::CatalogTable& table = state.DistroTable;
-  table.clear();
-  for (std::size_t i = 0; i < count; ++i) {
-    core::DistroRecord record;
-    std::memcpy(static_cast<void*>(&record), image.data() + i * core::kRecordSize,
-                core::kRecordSize);
-    table.append(record);
+  state.DistroTable.clear();
+  for (const core::DistroRecord& record : RecordsOfImage(image)) state.DistroTable.append(record);
+}
+
+std::vector<core::DistroRecord> RecordsOfImage(std::string_view image) {
+  std::vector<core::DistroRecord> records(image.size() / core::kRecordSize);
+  if (!records.empty()) {
+    std::memcpy(static_cast<void*>(records.data()), image.data(),
+                records.size() * core::kRecordSize);
   }
+  return records;
 }
 
 WritableCatalog::WritableCatalog(const fs::path& path, bool readOnly)

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/CatalogState.h"
 
@@ -36,7 +38,10 @@ FileStamp StampOf(const std::filesystem::path& path);
 // Reads up to 10000 records without opening the file for writing, so listing works on a
 // read-only catalog too. A trailing piece shorter than a record is ignored, as on loading.
 void ReadCatalog(core::CatalogState& state, const std::filesystem::path& path);
-// The same for a catalog named on the command line, where "-" is standard input.
+// The whole records of a file image, in file order; a trailing piece is left out.
+std::vector<core::DistroRecord> RecordsOfImage(std::string_view image);
+
+// The same as ReadCatalog for a catalog named on the command line, where "-" is standard input.
 void ReadCatalog(core::CatalogState& state, const std::string& name);
 
 class WritableCatalog {
