@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include <io.h>
+// std::min, not the macro.
+#define NOMINMAX
 #include <windows.h>
 #else
 #include <sys/ioctl.h>
