@@ -2,6 +2,7 @@
 // input, output, error, exit status and the catalog's bytes afterwards.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -288,6 +289,8 @@ const std::vector<Case>& Cases() {
 TEST(ScriptsTest, EveryCaseGivesItsOutputErrorAndStatus) {
   const std::string big = BigCatalog();
   for (const Case& c : Cases()) {
+    // Only root can become another user; CI runs as root.
+    if (c.line.find("setpriv") != std::string::npos && ::geteuid() != 0) continue;
     testing::TempFolder temp;
     WriteFileBytes(temp / "c.krv", kSmall);
     WriteFileBytes(temp / "e.krv", "");
