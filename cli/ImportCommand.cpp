@@ -73,34 +73,6 @@ char DetectDelimiter(std::string_view text) {
   return semicolons > commas ? ';' : ',';
 }
 
-// Length of the well-formed UTF-8 character at `pos`: 1 for ASCII, 2 to 4 for a multi-byte
-// sequence, 0 where the bytes are not UTF-8.
-std::size_t Utf8Length(std::string_view text, std::size_t pos) {
-  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[pos + k]); };
-  const unsigned char lead = at(0);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // the bounds of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // no overlong forms
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-  } else {
-    return 0;
-  }
-  if (pos + length > text.size() || at(1) < low || at(1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if (at(k) < 0x80 || at(k) > 0xBF) return 0;
-  }
-  return length;
-}
-
 std::string WhereInText(std::string_view text, std::size_t offset) {
   std::size_t line = 1, lineStart = 0;
   for (std::size_t i = 0; i < offset; ++i) {
@@ -118,7 +90,7 @@ bool ReadsAsUtf8(std::string_view text, const std::string& encoding) {
   if (encoding != "auto") return encoding == "utf-8";
   std::size_t firstBad = std::string_view::npos, firstWide = std::string_view::npos;
   for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t length = Utf8Length(text, pos);
+    const std::size_t length = platform::Utf8CharLength(text, pos);
     if (length == 0 && firstBad == std::string_view::npos) firstBad = pos;
     if (length > 1 && firstWide == std::string_view::npos) firstWide = pos;
     if (firstBad != std::string_view::npos && firstWide != std::string_view::npos) {
