@@ -164,6 +164,16 @@ const std::vector<Case>& Cases() {
        2,
        {},
        {"version is not 1"}},
+      {"JSON records it cannot store",
+       "for r in '{\"Name\": \"a\", \"Colour\": \"red\"}' '{\"Name\": 5}' '[1]' "
+       "'{\"Name\": \"\u2713\"}'; do printf '{\"schema\": \"kitrova-cli-records\", "
+       "\"version\": 1, \"records\": [%s]}' \"$r\" | kitrova-cli import e.krv - --format json; "
+       "done; test ! -s e.krv",
+       "",
+       0,
+       {},
+       {"record 1: unknown key \"Colour\"", "record 1: Name is not a text",
+        "record 1: not an object", "record 1, field Name: a character"}},
       {"search and check as CSV and JSON",
        "kitrova-cli search c.krv --name а --format csv; kitrova-cli check c.krv --format json",
        "",
