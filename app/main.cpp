@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "app/AppSetup.h"
@@ -18,6 +20,11 @@
 using namespace kitrova;
 
 int main(int argc, char* argv[]) {
+  // Answered before any window or display: scripts and packagers ask this.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("kitrova %s\n", KITROVA_VERSION);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 2;
+  }
   QApplication application(argc, argv);
   app::SetUpApplication();
   // Qt's own buttons and dialogs speak the program's language; without the file, Qt's texts.

@@ -1,8 +1,10 @@
 #include "cli/Csv.h"
 
+#include <string>
+
 namespace kitrova::cli {
 
-std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter) {
+std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter, const CsvLimits& limits) {
   std::vector<CsvRow> rows;
   std::size_t line = 1;
   std::size_t pos = 0;
@@ -23,6 +25,8 @@ std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter) {
     }
     CsvRow row;
     row.line = line;
+    const std::size_t start = pos;
+    const std::size_t most = rows.empty() ? limits.firstRow : limits.otherRows;
     for (;;) {
       std::string field;
       if (pos < n && text[pos] == '"') {
@@ -59,6 +63,11 @@ std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter) {
         }
       }
       row.fields.push_back(std::move(field));
+      if (pos - start > most) {
+        throw CsvSyntaxError(
+            "a row of more than " + std::to_string(most) + " bytes, longer than any record",
+            row.line);
+      }
       if (pos < n && text[pos] == delimiter) {
         ++pos;
         continue;
@@ -75,6 +84,10 @@ std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter) {
 }
 
 void AppendCsvRow(std::string& out, const std::vector<std::string_view>& fields, char delimiter) {
+  if (fields.size() == 1 && fields.front().empty()) {
+    out.append("\"\"\r\n");
+    return;
+  }
   bool first = true;
   for (std::string_view field : fields) {
     if (!first) out.push_back(delimiter);

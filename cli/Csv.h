@@ -26,13 +26,20 @@ class CsvSyntaxError : public std::runtime_error {
   std::size_t line_;
 };
 
+// The most bytes a row may take in the text: the first (the header) and every other.
+struct CsvLimits {
+  std::size_t firstRow = static_cast<std::size_t>(-1);
+  std::size_t otherRows = static_cast<std::size_t>(-1);
+};
+
 // All rows of `text`. Empty lines are skipped; a line break at the end ends the last row and
 // does not start another. Throws CsvSyntaxError for a quote that is never closed or a
 // character other than the delimiter or a line break after a closing quote, or a quote
-// inside an unquoted field.
-std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter);
+// inside an unquoted field, and for a row longer than `limits` allow.
+std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter, const CsvLimits& limits = {});
 
-// Appends one row ended by CR LF; a field is quoted only when it has to be.
+// Appends one row ended by CR LF; a field is quoted only when it has to be (a row of one
+// empty field is written as "", since a bare line end is no row).
 void AppendCsvRow(std::string& out, const std::vector<std::string_view>& fields, char delimiter);
 
 }  // namespace kitrova::cli

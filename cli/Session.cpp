@@ -1,5 +1,8 @@
 #include "cli/Session.h"
 
+#include <cstring>
+
+#include "cli/Output.h"
 #include "core/CatalogError.h"
 #include "core/CatalogFile.h"
 #include "core/CatalogOps.h"
@@ -53,7 +56,26 @@ void ReadCatalog(core::CatalogState& state, const fs::path& path) {
   }
 }
 
-WritableCatalog::WritableCatalog(const fs::path& path) : state_(fs::absolute(path).parent_path()) {
+void ReadCatalog(core::CatalogState& state, const std::string& name) {
+  if (name != "-") return ReadCatalog(state, PathFromUtf8(name));
+  constexpr std::size_t kMostBytes =
+      static_cast<std::size_t>(core::kCatalogCapacity + 1) * core::kRecordSize - 1;
+  const std::string image = ReadInput(name, kMostBytes, "a catalog");
+  state.DistroTable.clear();
+  for (const core::DistroRecord& record : RecordsOfImage(image)) state.DistroTable.append(record);
+}
+
+std::vector<core::DistroRecord> RecordsOfImage(std::string_view image) {
+  std::vector<core::DistroRecord> records(image.size() / core::kRecordSize);
+  if (!records.empty()) {
+    std::memcpy(static_cast<void*>(records.data()), image.data(),
+                records.size() * core::kRecordSize);
+  }
+  return records;
+}
+
+WritableCatalog::WritableCatalog(const fs::path& path, bool readOnly)
+    : state_(fs::absolute(path).parent_path()), readOnly_(readOnly) {
   state_.CurrentBasePath = fs::absolute(path);
   if (IsWorkingCopyName(path)) {
     throw CliError(Utf8Path(path) +
@@ -61,7 +83,8 @@ WritableCatalog::WritableCatalog(const fs::path& path) : state_(fs::absolute(pat
   }
   try {
     const FileStamp before = StampOf(path);
-    core::LoadCatalog(state_, state_.CurrentBasePath);
+    core::LoadCatalog(state_, state_.CurrentBasePath,
+                      readOnly ? core::LoadFor::Reading : core::LoadFor::Writing);
     stamp_ = StampOf(path);
     if (stamp_ != before) throw CliError(Utf8Path(path) + " changed while it was read");
   } catch (const core::CatalogError& error) {
@@ -82,6 +105,7 @@ void WritableCatalog::refuseIfChanged() const {
 }
 
 void WritableCatalog::save(bool backup) {
+  if (readOnly_) throw CliError("a dry run writes nothing");
   try {
     refuseIfChanged();
     if (backup) {

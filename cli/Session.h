@@ -6,15 +6,17 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/CatalogState.h"
 
 namespace kitrova::cli {
 
-// A failure reported to the user with an exit status; never a stack trace.
+// A failure reported to the user with an exit status (2: an error); never a stack trace.
 class CliError : public std::runtime_error {
  public:
-  explicit CliError(const std::string& message, int status = 1)
+  explicit CliError(const std::string& message, int status = 2)
       : std::runtime_error(message), status_(status) {}
   int status() const noexcept { return status_; }
 
@@ -36,13 +38,20 @@ FileStamp StampOf(const std::filesystem::path& path);
 // Reads up to 10000 records without opening the file for writing, so listing works on a
 // read-only catalog too. A trailing piece shorter than a record is ignored, as on loading.
 void ReadCatalog(core::CatalogState& state, const std::filesystem::path& path);
+// The whole records of a file image, in file order; a trailing piece is left out.
+std::vector<core::DistroRecord> RecordsOfImage(std::string_view image);
+
+// The same as ReadCatalog for a catalog named on the command line, where "-" is standard input.
+void ReadCatalog(core::CatalogState& state, const std::string& name);
 
 class WritableCatalog {
  public:
   // Loads with the core's LoadCatalog. Refuses the program's working copy "_tmp.krv" and a
   // file with a trailing piece (saving would drop it), so nothing is ever written back
   // that was not read completely.
-  explicit WritableCatalog(const std::filesystem::path& path);
+  // `readOnly` (a dry run) opens the file for reading only, so a catalog the user may not
+  // write can still be previewed; save() then refuses.
+  explicit WritableCatalog(const std::filesystem::path& path, bool readOnly = false);
 
   core::CatalogState& state() { return state_; }
   core::CatalogTable& table() { return state_.DistroTable; }
@@ -56,6 +65,7 @@ class WritableCatalog {
 
   core::CatalogState state_;
   FileStamp stamp_;
+  bool readOnly_ = false;
 };
 
 }  // namespace kitrova::cli

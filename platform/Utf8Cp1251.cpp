@@ -99,6 +99,11 @@ std::optional<std::string> Utf8ToCp1251(std::string_view utf8, std::size_t* badO
   return out;
 }
 
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos) {
+  char32_t code = 0;
+  return DecodeUtf8(text, pos, code);
+}
+
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
     char32_t code = 0;

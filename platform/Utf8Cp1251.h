@@ -28,6 +28,10 @@ std::string Cp1251ToUtf8(std::string_view bytes);
 // `badOffset` (if given) is the byte offset of the first such character in `utf8`.
 std::optional<std::string> Utf8ToCp1251(std::string_view utf8, std::size_t* badOffset = nullptr);
 
+// Length of the well-formed UTF-8 character at `pos` (1 for ASCII, 2 to 4 for a multi-byte
+// sequence), or 0 where the bytes there are not UTF-8.
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos);
+
 // True when `text` is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 

@@ -1,0 +1,163 @@
+// check: structure faults, empty names, exact duplicates and (asked) missing installers.
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
+#include <array>
+#include <map>
+#include <memory>
+
+#include "cli/Commands.h"
+#include "cli/Csv.h"
+#include "cli/Output.h"
+#include "cli/Session.h"
+#include "core/Sort.h"
+#include "platform/Utf8Cp1251.h"
+
+namespace kitrova::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+using core::RecordField;
+
+struct CheckOptions {
+  std::string catalog;
+  bool installers = false;
+  std::string format = "table";
+};
+
+struct Finding {
+  std::int32_t position = 0;  // 0: the file as a whole
+  std::string kind, message;
+  bool counts = true;  // a note ("not checkable here") is no finding
+};
+
+[[maybe_unused]] bool IsWindowsPath(std::string_view path) {
+  const bool drive = path.size() >= 2 && path[1] == ':' &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return drive || path.starts_with("\\\\");
+}
+
+std::vector<Finding> Examine(const std::string& image, bool installers, std::size_t& count) {
+  std::vector<Finding> findings;
+  const std::vector<core::DistroRecord> records = RecordsOfImage(image);
+  count = records.size();
+  if (const std::size_t piece = image.size() % core::kRecordSize; piece != 0) {
+    findings.push_back({0, "structure",
+                        "the file ends in a piece of " + std::to_string(piece) +
+                            " bytes that is not a whole record (size " +
+                            std::to_string(image.size()) +
+                            " is not a multiple of 1536); the program ignores it and its next "
+                            "save drops it"});
+  }
+  if (count > static_cast<std::size_t>(core::kCatalogCapacity)) {
+    findings.push_back({0, "structure",
+                        std::to_string(count) +
+                            " records, more than the 10000 a catalog can hold; the program "
+                            "cannot open it"});
+    return findings;  // no order the program would show
+  }
+  // Numbered as list and the program's grid number them: after the sort by name.
+  core::CatalogTable table;
+  for (const core::DistroRecord& record : records) table.append(record);
+  core::SortByField(table, RecordField::Name);
+
+  std::map<std::array<std::string, core::kFieldCount>, std::int32_t> seen;
+  for (std::int32_t p = 1; p <= table.count(); ++p) {
+    const core::DistroRecord& record = table.at(p);
+    if (record.Name.length == 0) findings.push_back({p, "empty-name", "empty name"});
+    std::array<std::string, core::kFieldCount> key;
+    for (int f = 0; f < core::kFieldCount; ++f) {
+      key[f] = core::FieldOf(record, static_cast<RecordField>(f)).str();
+    }
+    if (auto [it, inserted] = seen.emplace(key, p); !inserted) {
+      findings.push_back({p, "duplicate",
+                          "exact duplicate of record " + std::to_string(it->second) + " (\"" +
+                              platform::Cp1251ToUtf8(key[0]) + "\")"});
+    }
+    if (!installers) continue;
+    const std::string installer = platform::Cp1251ToUtf8(record.Path.view());
+    if (installer.empty()) {
+      findings.push_back({p, "no-installer", "no installer path"});
+      continue;
+    }
+#ifndef _WIN32
+    if (IsWindowsPath(installer) || installer.find('\\') != std::string::npos) {
+      findings.push_back({p, "unchecked", installer + ": not checkable here", false});
+      continue;
+    }
+#endif
+    std::error_code ec;
+    if (!fs::is_regular_file(PathFromUtf8(installer), ec)) {
+      findings.push_back({p, "installer-missing", "installer missing: " + installer});
+    }
+  }
+  return findings;
+}
+
+int RunCheck(const CheckOptions& o, std::ostream& out, std::ostream& err) {
+  // Read as raw bytes: a file the program could not load is exactly what this reports on.
+  constexpr std::size_t kMostBytes = 2 * core::kCatalogCapacity * core::kRecordSize;
+  const std::string image = ReadInput(o.catalog, kMostBytes, "a catalog");
+  std::size_t count = 0;
+  const std::vector<Finding> findings = Examine(image, o.installers, count);
+  const auto counted =
+      std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return f.counts; });
+  if (o.format == "json") {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Finding& f : findings) {
+      nlohmann::ordered_json item;
+      item["position"] = f.position > 0 ? nlohmann::ordered_json(f.position) : nullptr;
+      item["kind"] = f.kind;
+      item["message"] = f.message;
+      list.push_back(std::move(item));
+    }
+    nlohmann::ordered_json document;
+    document["schema"] = "kitrova-cli-check";
+    document["version"] = kJsonVersion;
+    document["records"] = count;
+    document["findings"] = std::move(list);
+    out << document.dump(2) << '\n';
+  } else if (o.format == "csv") {
+    std::string text;
+    AppendCsvRow(text, {"Position", "Kind", "Message"}, ',');
+    for (const Finding& f : findings) {
+      const std::string position = f.position > 0 ? std::to_string(f.position) : "";
+      AppendCsvRow(text, {position, f.kind, f.message}, ',');
+    }
+    out << text;
+  } else {
+    for (const Finding& f : findings) {
+      out << (f.position > 0 ? "record " + std::to_string(f.position) : f.kind) << ": " << f.message
+          << '\n';
+    }
+  }
+  if (counted == 0) err << count << " records, nothing found\n";
+  return counted == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+Command AddCheckCommand(CLI::App& app) {
+  auto o = std::make_shared<CheckOptions>();
+  CLI::App* cmd =
+      app.add_subcommand("check", "Report structure faults, empty names and exact duplicates");
+  cmd->add_option("CATALOG", o->catalog, "Catalog file (.krv), - for standard input")->required();
+  cmd->add_flag("--installers", o->installers,
+                "Also report records whose Path names no existing file");
+  cmd->add_option("--format", o->format,
+                  "table (default: one line a finding), csv or json; records are numbered by "
+                  "their position after the sort by name")
+      ->check(CLI::IsMember({"table", "csv", "json"}))
+      ->option_text("table|csv|json");
+  cmd->footer(
+      "Exit status: 0 nothing found, 1 findings, 2 an error (the catalog cannot be read).\n"
+      "Examples:\n"
+      "  kitrova-cli check base.krv --installers\n"
+      "  kitrova-cli check base.krv --format json | jq '.findings[].position'\n");
+  return {cmd, [o](std::ostream& out, std::ostream& err) { return RunCheck(*o, out, err); }};
+}
+
+}  // namespace kitrova::cli

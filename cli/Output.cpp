@@ -1,0 +1,213 @@
+#include "cli/Output.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string_view>
+#include <system_error>
+
+#include "cli/Csv.h"
+#include "cli/Session.h"
+#include "core/CatalogError.h"
+#include "core/FileReplace.h"
+#include "platform/Utf8Cp1251.h"
+
+namespace kitrova::cli {
+
+namespace fs = std::filesystem;
+using core::RecordField;
+
+const std::map<std::string, RecordField>& SortFields() {
+  static const std::map<std::string, RecordField> fields = {{"name", RecordField::Name},
+                                                            {"type", RecordField::Type},
+                                                            {"license", RecordField::License},
+                                                            {"year", RecordField::Year},
+                                                            {"comment", RecordField::Comment}};
+  return fields;
+}
+
+std::string AsciiLower(std::string text) {
+  for (char& ch : text) {
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  }
+  return text;
+}
+
+std::string Utf8Field(const core::DistroRecord& record, int field) {
+  return platform::Cp1251ToUtf8(core::FieldOf(record, static_cast<RecordField>(field)).view());
+}
+
+namespace {
+
+std::string SystemReason(int code) {
+  return code != 0 ? std::generic_category().message(code) : "the system gave no reason";
+}
+
+std::string ReadAll(std::istream& in, std::size_t limit, const std::string& shown,
+                    const std::string& what) {
+  std::string text;
+  std::vector<char> chunk(64 * 1024);
+  for (;;) {
+    errno = 0;
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got > limit - text.size()) {
+      throw CliError(shown + " holds more than " + std::to_string(limit) + " bytes, more than " +
+                     what + " can; nothing read");
+    }
+    text.append(chunk.data(), got);
+    if (in.bad()) throw CliError("cannot read " + shown + ": " + SystemReason(errno));
+    if (!in) return text;
+  }
+}
+
+}  // namespace
+
+std::string ReadInput(const std::string& name, std::size_t limit, const std::string& what) {
+  if (name == "-") return ReadAll(std::cin, limit, "standard input", what);
+  const fs::path path = PathFromUtf8(name);
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (ec) throw CliError("cannot read " + name + ": " + ec.message());
+  if (fs::is_directory(status)) throw CliError(name + " is a folder, not " + what);
+  errno = 0;
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw CliError("cannot read " + name + ": " + SystemReason(errno));
+  return ReadAll(file, limit, name, what);
+}
+
+void WriteOutput(const std::string& name, const std::string& bytes, std::ostream& out) {
+  if (name == "-") {
+    out << bytes;
+    return;
+  }
+  try {
+    core::ReplaceFileContents(PathFromUtf8(name), bytes.data(), bytes.size());
+  } catch (const core::CatalogError& error) {
+    throw CliError("cannot write " + name + ": " +
+                   (error.code() ? error.code().message() : std::string(error.what())));
+  }
+}
+
+std::string Excerpt(std::string_view text) {
+  constexpr std::size_t kMost = 40;
+  if (text.size() <= kMost) return std::string(text);
+  std::size_t cut = kMost;
+  // Never split a UTF-8 character.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return std::string(text.substr(0, cut)) + "\u2026";
+}
+
+std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions) {
+  std::string out;
+  std::vector<std::string_view> header{"Position"};
+  header.insert(header.end(), std::begin(kFieldNames), std::end(kFieldNames));
+  AppendCsvRow(out, header, ',');
+  std::vector<std::string> texts(core::kFieldCount + 1);
+  for (std::int32_t position : positions) {
+    texts[0] = std::to_string(position);
+    for (int f = 0; f < core::kFieldCount; ++f) texts[f + 1] = Utf8Field(table.at(position), f);
+    AppendCsvRow(out, {texts.begin(), texts.end()}, ',');
+  }
+  return out;
+}
+
+std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions) {
+  nlohmann::ordered_json records = nlohmann::ordered_json::array();
+  for (std::int32_t position : positions) {
+    nlohmann::ordered_json record;
+    record["position"] = position;
+    for (int f = 0; f < core::kFieldCount; ++f)
+      record[kFieldNames[f]] = Utf8Field(table.at(position), f);
+    records.push_back(std::move(record));
+  }
+  nlohmann::ordered_json document;
+  document["schema"] = kRecordsSchema;
+  document["version"] = kJsonVersion;
+  document["records"] = std::move(records);
+  return document.dump(2) + "\n";
+}
+
+std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8) {
+  std::string out;
+  out.reserve(static_cast<std::size_t>(table.count()) * 128 + 64);
+  AppendCsvRow(out, {std::begin(kFieldNames), std::end(kFieldNames)}, delimiter);
+  std::vector<std::string> texts(core::kFieldCount);
+  std::vector<std::string_view> views(core::kFieldCount);
+  for (std::int32_t i = 1; i <= table.count(); ++i) {
+    for (int f = 0; f < core::kFieldCount; ++f) {
+      const std::string_view raw = core::FieldOf(table.at(i), static_cast<RecordField>(f)).view();
+      texts[f] = utf8 ? platform::Cp1251ToUtf8(raw) : std::string(raw);
+      views[f] = texts[f];
+    }
+    AppendCsvRow(out, views, delimiter);
+  }
+  return out;
+}
+
+// Built in Windows-1251, where every character is one byte and the ellipsis has a code, then
+// turned into UTF-8 as a whole.
+void PrintTable(std::ostream& out, const core::CatalogTable& table,
+                const std::vector<std::int32_t>& positions, std::size_t width) {
+  std::vector<std::vector<std::string>> cells;
+  cells.push_back({"#", "Name", "Type", "License", "Year", "Comment"});
+  for (std::int32_t position : positions) {
+    std::vector<std::string> row{std::to_string(position)};
+    for (int f = 0; f < 5; ++f) {
+      std::string text(core::FieldOf(table.at(position), static_cast<RecordField>(f)).view());
+      for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+      }
+      row.push_back(std::move(text));
+    }
+    cells.push_back(std::move(row));
+  }
+  std::vector<std::size_t> widths(6, 0);
+  for (const auto& row : cells) {
+    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+  }
+  // A terminal narrower than the six columns' smallest still gets them: it wraps.
+  const std::size_t gaps = 2 * (widths.size() - 1);
+  const std::size_t room = width == 0 ? SIZE_MAX : std::max(width, gaps + 40) - gaps;
+  auto total = [&] {
+    std::size_t sum = 0;
+    for (std::size_t w : widths) sum += w;
+    return sum;
+  };
+  while (total() > room) {
+    const auto widest = std::max_element(widths.begin() + 1, widths.end());
+    if (*widest <= 4) break;
+    --*widest;
+  }
+  for (const auto& row : cells) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      std::string text = row[c];
+      if (text.size() > widths[c]) text = text.substr(0, widths[c] - 1) + "\x85";
+      if (c + 1 < row.size()) text.resize(widths[c] + 2, ' ');
+      line += text;
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out << platform::Cp1251ToUtf8(line) << '\n';
+  }
+}
+
+std::vector<std::int32_t> AllPositions(const core::CatalogTable& table) {
+  std::vector<std::int32_t> positions(static_cast<std::size_t>(table.count()));
+  for (std::int32_t i = 1; i <= table.count(); ++i) positions[static_cast<std::size_t>(i - 1)] = i;
+  return positions;
+}
+
+std::string ToCp1251OrFail(const std::string& utf8, const std::string& what) {
+  std::size_t bad = 0;
+  if (auto bytes = platform::Utf8ToCp1251(utf8, &bad)) return *bytes;
+  throw CliError(what + " holds a character that Windows-1251 cannot hold (at byte " +
+                 std::to_string(bad + 1) + ")");
+}
+
+}  // namespace kitrova::cli
