@@ -1,0 +1,42 @@
+#include "describe/ByteSource.h"
+
+#include <cstring>
+
+#include "describe/Description.h"
+
+namespace kitrova::describe {
+
+// No single read of ours needs more: a version resource is at most 64 KiB, a header less.
+constexpr std::uint64_t kMaxRead = 1 << 20;
+
+std::string ByteSource::read(std::uint64_t offset, std::uint64_t count, std::string_view what) {
+  if (count > kMaxRead) throw DescribeError(std::string(what) + " is implausibly large");
+  if (offset > size() || count > size() - offset) {
+    throw DescribeError(std::string(what) + " lies beyond the end of the file");
+  }
+  std::string bytes(static_cast<std::size_t>(count), '\0');
+  readAt(offset, bytes.data(), bytes.size());
+  return bytes;
+}
+
+FileSource::FileSource(const std::filesystem::path& path) : file_(path, std::ios::binary) {
+  std::error_code ec;
+  const auto length = std::filesystem::file_size(path, ec);
+  if (!file_ || ec) throw DescribeError("cannot open the file");
+  size_ = length;
+}
+
+void FileSource::readAt(std::uint64_t offset, char* out, std::size_t count) {
+  file_.clear();
+  file_.seekg(static_cast<std::streamoff>(offset));
+  file_.read(out, static_cast<std::streamsize>(count));
+  if (static_cast<std::size_t>(file_.gcount()) != count) {
+    throw DescribeError("cannot read the file (it may have shrunk while being read)");
+  }
+}
+
+void MemorySource::readAt(std::uint64_t offset, char* out, std::size_t count) {
+  std::memcpy(out, bytes_.data() + offset, count);
+}
+
+}  // namespace kitrova::describe
