@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cli/Commands.h"
+#include "cli/DuplicateInstallers.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "platform/Utf8Cp1251.h"
@@ -21,6 +22,7 @@ using core::RecordField;
 struct CheckOptions {
   std::string catalog;
   bool installers = false;
+  bool duplicates = false;
 };
 
 [[maybe_unused]] bool IsWindowsPath(std::string_view path) {
@@ -90,6 +92,9 @@ int RunCheck(const CheckOptions& o, std::ostream& out, std::ostream& err) {
       report(where + ": installer missing: " + installer);
     }
   }
+  if (o.duplicates) {
+    for (const std::string& line : DuplicateInstallers(records)) report(line);
+  }
   if (findings == 0) out << count << " records, nothing found\n";
   return findings == 0 ? 0 : 1;
 }
@@ -103,6 +108,9 @@ Command AddCheckCommand(CLI::App& app) {
   cmd->add_option("CATALOG", o->catalog, "Catalog file (.krv)")->required();
   cmd->add_flag("--installers", o->installers,
                 "Also report records whose Path names no existing file");
+  cmd->add_flag("--duplicates", o->duplicates,
+                "Also report records whose installers are the same file (same size and SHA-256) "
+                "under another path");
   return {cmd, [o](std::ostream& out, std::ostream& err) { return RunCheck(*o, out, err); }};
 }
 

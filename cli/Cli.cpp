@@ -22,9 +22,9 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
       "kitrova-cli writes a catalog: the program keeps the catalog in memory.");
   app.require_subcommand(1);
 
-  const std::vector<Command> commands = {AddListCommand(app),   AddSearchCommand(app),
-                                         AddExportCommand(app), AddImportCommand(app),
-                                         AddCheckCommand(app),  AddScanCommand(app)};
+  const std::vector<Command> commands = {
+      AddListCommand(app),  AddSearchCommand(app), AddExportCommand(app), AddImportCommand(app),
+      AddCheckCommand(app), AddScanCommand(app),   AddInfoCommand(app)};
 
   try {
     app.parse(argc, argv);

@@ -38,7 +38,9 @@ struct Description {
   std::string legalCopyright;
   // .msi summary information.
   std::string title;
+  std::string subject;
   std::string author;
+  std::string comments;
   std::optional<int> year;
   std::string yearSource;  // where the year comes from, for a person to check
   // Archives: the entries (the first kMaxListedEntries), how many there are in all, and the

@@ -91,7 +91,9 @@ Description ReadMsi(const std::filesystem::path& path) {
     return std::string(value ? value : "");
   };
   d.title = text(LIBMSI_PROPERTY_TITLE);
+  d.subject = text(LIBMSI_PROPERTY_SUBJECT);
   d.author = text(LIBMSI_PROPERTY_AUTHOR);
+  d.comments = text(LIBMSI_PROPERTY_COMMENTS);
   if (libmsi_summary_info_get_property_type(summary.get(), LIBMSI_PROPERTY_CREATED_TM, nullptr) ==
       LIBMSI_PROPERTY_TYPE_FILETIME) {
     d.year = YearOfFileTime(
@@ -99,6 +101,8 @@ Description ReadMsi(const std::filesystem::path& path) {
     if (d.year) d.yearSource = "creation time in the summary information";
   }
   if (d.companyName.empty()) d.companyName = d.author;
+  // The package's description; the comments are mostly the same boilerplate for every .msi.
+  if (d.fileDescription.empty() && d.subject != d.productName) d.fileDescription = d.subject;
   return d;
 }
 
