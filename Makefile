@@ -87,7 +87,7 @@ WINDOWS_DIR ?= build-windows
 TIDY_DIR ?= build-tidy
 GATE_DIRS = $(SANITIZE_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(TIDY_DIR)
 FUZZ_SECONDS ?= 180
-FUZZ_TARGETS = fuzz_catalog fuzz_ini fuzz_cp1251
+FUZZ_TARGETS = fuzz_catalog fuzz_ini fuzz_cp1251 fuzz_pe fuzz_msi fuzz_archive
 SOURCES += $(shell find fuzz -name '*.cpp' -o -name '*.h')
 DEV_PACKAGES := $(shell grep -v '^\s*\#' packages-dev.txt | grep -v '^\s*$$')
 

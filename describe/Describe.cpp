@@ -92,8 +92,10 @@ Description DescribeBytes(std::string_view bytes) {
     }
     case Magic::Archive:
       return ReadArchive(bytes);
-    case Magic::Compound:
-      throw DescribeError("an .msi is read from a file only");
+    case Magic::Compound: {
+      MemorySource source(bytes);
+      return ReadMsi(source);
+    }
     case Magic::Unknown:
       break;
   }
@@ -109,7 +111,7 @@ Description DescribeFile(const std::filesystem::path& path) {
     case Magic::Executable:
       return FromVersion(ReadVersionResource(source));
     case Magic::Compound:
-      return ReadMsi(path);
+      return ReadMsi(source);
     case Magic::Archive:
       return ReadArchive(path);
     case Magic::Unknown:

@@ -57,8 +57,7 @@ std::string_view KindName(FileKind kind);
 // Reads the file at `path`; throws DescribeError (or std::bad_alloc) and nothing else.
 Description DescribeFile(const std::filesystem::path& path);
 
-// The same from bytes in memory (an installer inside an archive, the fuzz targets). An .msi
-// is only read from a file: its library opens files by name.
+// The same from bytes in memory (an installer inside an archive, the fuzz targets).
 Description DescribeBytes(std::string_view bytes);
 
 // The latest year in a copyright text that can be a release year ("1999-2023" gives 2023).

@@ -424,8 +424,23 @@ TEST_F(CorpusTest, DamagedCopiesAreRefusedWithTheirReason) {
          return b;
        },
        "runs past its parent"},
-      {"half.msi", [&] { return msi.substr(0, msi.size() / 2); }, "Windows Installer"},
-      {"header-only.msi", [&] { return msi.substr(0, 600); }, "Windows Installer"},
+      {"half.msi", [&] { return msi.substr(0, msi.size() / 2); }, "compound file"},
+      {"header-only.msi", [&] { return msi.substr(0, 600); }, "compound file"},
+      {"directory-chain-loop.msi",
+       [&] {
+         std::string b = msi;
+         const std::uint32_t directory = U32(b, 0x30);
+         Put32(b, (U32(b, 0x4C) + 1) * 512 + directory * 4, directory);
+         return b;
+       },
+       "the directory: sector chain loops"},
+      {"directory-out-of-range.msi",
+       [&] {
+         std::string b = msi;
+         Put32(b, 0x30, 0x00FFFFFF);
+         return b;
+       },
+       "the directory: sector chain leaves the allocation table"},
       {"half.zip", [&] { return zip.substr(0, zip.size() / 2); }, "archive"},
       {"entry-offset-out-of-range.zip",
        [&] {
