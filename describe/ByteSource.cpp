@@ -1,5 +1,6 @@
 #include "describe/ByteSource.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "describe/Description.h"
@@ -26,7 +27,23 @@ FileSource::FileSource(const std::filesystem::path& path) : file_(path, std::ios
   size_ = length;
 }
 
+constexpr std::uint64_t kBlock = 4 << 10;
+
 void FileSource::readAt(std::uint64_t offset, char* out, std::size_t count) {
+  const std::uint64_t start = offset / kBlock * kBlock;
+  if (offset + count <= start + kBlock) {
+    if (block_.empty() || blockStart_ != start) {
+      block_.assign(static_cast<std::size_t>(std::min(kBlock, size_ - start)), '\0');
+      blockStart_ = start;
+      readDirect(start, block_.data(), block_.size());
+    }
+    std::memcpy(out, block_.data() + (offset - start), count);
+    return;
+  }
+  readDirect(offset, out, count);
+}
+
+void FileSource::readDirect(std::uint64_t offset, char* out, std::size_t count) {
   file_.clear();
   file_.seekg(static_cast<std::streamoff>(offset));
   file_.read(out, static_cast<std::streamsize>(count));

@@ -28,8 +28,13 @@ class FileSource final : public ByteSource {
 
  private:
   void readAt(std::uint64_t offset, char* out, std::size_t count) override;
+  void readDirect(std::uint64_t offset, char* out, std::size_t count);
   std::ifstream file_;
   std::uint64_t size_ = 0;
+  // The headers and the resource directory of an executable lie close together: one aligned
+  // block read serves most of the reads that follow.
+  std::string block_;
+  std::uint64_t blockStart_ = 0;
 };
 
 class MemorySource final : public ByteSource {
