@@ -55,7 +55,8 @@ void PrintInfoTable(std::ostream& out, const std::vector<Outcome>& outcomes) {
     const describe::Description& d = *o.description;
     std::string product = d.productName;
     if (!d.installer.empty()) product += (product.empty() ? "" : " ") + ("[" + d.installer + "]");
-    rows.push_back({o.file, std::string(describe::KindName(d.kind)), product, d.productVersion,
+    rows.push_back({Utf8Path(PathFromUtf8(o.file).filename()),
+                    std::string(describe::KindName(d.kind)), product, d.productVersion,
                     d.companyName, YearText(d), d.fileDescription});
   }
   std::vector<std::size_t> widths(rows.front().size(), 0);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "describe/Description.h"
+#include "support/Installers.h"
 #include "support/TempFolder.h"
 
 namespace kitrova::describe {
@@ -22,18 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadFileBytes;
+using testing::Shell;
 using testing::WriteFileBytes;
-
-std::string Shell(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return output;
-  char buffer[4096];
-  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-  const int status = pclose(pipe);
-  if (status != 0) ADD_FAILURE() << command << " failed:\n" << output;
-  return output;
-}
 
 std::string Quoted(const fs::path& path) {
   return "'" + path.string() + "'";
