@@ -40,7 +40,7 @@ bench: deps
 	  echo "== $$b"; QT_QPA_PLATFORM=offscreen "$$b" --benchmark_min_time=0.2 || exit 1; \
 	done; exit 0
 
-SOURCES = $(shell find core platform settings ui app cli tests bench tools -name '*.cpp' -o -name '*.h')
+SOURCES = $(shell find core platform settings ui app cli describe tests bench tools -name '*.cpp' -o -name '*.h')
 
 format:
 	clang-format -i $(SOURCES)
