@@ -16,7 +16,7 @@ constexpr std::uint32_t kMaxDirectoryEntries = 4096;
 constexpr std::uint32_t kFixedInfoSignature = 0xFEEF04BD;
 
 std::uint16_t U16(std::string_view b, std::size_t at) {
-  if (at + 2 > b.size()) throw DescribeError("version resource is cut short");
+  if (at + 2 > b.size()) throw DescribeError("a header or the version resource is cut short");
   return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
                                     static_cast<unsigned char>(b[at + 1]) << 8);
 }
