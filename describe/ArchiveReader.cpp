@@ -65,9 +65,9 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// Reads the installer entry into memory and describes it when it is an executable.
+// Reads the installer entry into memory and describes it when it is an executable or an .msi.
 void DescribeInside(const Opener& open, Description& d) {
-  if (!Lower(d.installer).ends_with(".exe")) return;
+  if (d.installer.empty()) return;
   Archive a = Open(open);
   archive_entry* entry = nullptr;
   while (archive_read_next_header(a.get(), &entry) == ARCHIVE_OK) {
@@ -86,7 +86,8 @@ void DescribeInside(const Opener& open, Description& d) {
       filled += static_cast<std::size_t>(got);
     }
     bytes.resize(filled);
-    if (!bytes.starts_with("MZ")) return;
+    // Only an executable or an .msi: an archive inside is listed, never opened in turn.
+    if (!bytes.starts_with("MZ") && !bytes.starts_with("\xD0\xCF\x11\xE0")) return;
     Description inner;
     try {
       inner = DescribeBytes(bytes);
@@ -99,6 +100,10 @@ void DescribeInside(const Opener& open, Description& d) {
     d.companyName = inner.companyName;
     d.fileDescription = inner.fileDescription;
     d.legalCopyright = inner.legalCopyright;
+    d.title = inner.title;
+    d.subject = inner.subject;
+    d.author = inner.author;
+    d.comments = inner.comments;
     if (inner.year) {
       d.year = inner.year;
       d.yearSource = "the installer inside: " + inner.yearSource;

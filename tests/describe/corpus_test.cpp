@@ -246,9 +246,11 @@ class CorpusTest : public ::testing::Test {
     MakeZip(dir / "zip-with-setup.zip", {{"Tool/readme.txt", "read me"},
                                          {"Tool/setup.exe", Bytes(dir / "rc-english.exe")},
                                          {"Tool/bin/helper.exe", Bytes(dir / "rc-oldstyle.exe")}});
+    MakeZip(dir / "zip-with-msi.zip", {{"Viewer/Viewer.msi", Bytes(dir / "wixl-viewer.msi")},
+                                       {"Viewer/nested.zip", Bytes(dir / "zip-with-setup.zip")}});
     for (const char* name :
          {"rc-english.exe", "rc-russian.exe", "rc-oldstyle.exe", "nsis-english.exe",
-          "nsis-russian.exe", "wixl-viewer.msi", "zip-with-setup.zip"}) {
+          "nsis-russian.exe", "wixl-viewer.msi", "zip-with-setup.zip", "zip-with-msi.zip"}) {
       made_.push_back(dir / name);
     }
   }
@@ -282,6 +284,8 @@ TEST_F(CorpusTest, InstallersMadeHereSayWhatTheirMakersWrote) {
       {"wixl-viewer.msi", &Description::companyName, "Example Corp"},
       {"zip-with-setup.zip", &Description::installer, "Tool/setup.exe"},
       {"zip-with-setup.zip", &Description::productName, "Tiny Editor"},
+      {"zip-with-msi.zip", &Description::installer, "Viewer/Viewer.msi"},
+      {"zip-with-msi.zip", &Description::companyName, "Example Corp"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DescribeFile(At(c.file)).*c.field, c.expected) << c.file;
