@@ -9,6 +9,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Csv.h"
+#include "cli/Output.h"
 #include "cli/Session.h"
 #include "describe/Description.h"
 
@@ -46,8 +47,6 @@ std::string Head(std::string_view utf8, std::size_t count) {
 }
 
 void PrintInfoTable(std::ostream& out, const std::vector<Outcome>& outcomes) {
-  int width = 100;
-  if (const char* columns = std::getenv("COLUMNS")) width = std::max(40, std::atoi(columns));
   std::vector<std::vector<std::string>> rows{
       {"File", "Kind", "Product", "Version", "Maker", "Year", "Description"}};
   for (const Outcome& o : outcomes) {
@@ -68,17 +67,7 @@ void PrintInfoTable(std::ostream& out, const std::vector<Outcome>& outcomes) {
       widths[c] = std::max(widths[c], Characters(row[c]));
     }
   }
-  const std::size_t room = static_cast<std::size_t>(width) - 2 * (widths.size() - 1);
-  auto total = [&] {
-    std::size_t sum = 0;
-    for (std::size_t w : widths) sum += w;
-    return sum;
-  };
-  while (total() > room) {
-    const auto widest = std::max_element(widths.begin(), widths.end());
-    if (*widest <= 6) break;
-    --*widest;
-  }
+  FitToTerminal(widths, 0, 6);
   for (const auto& row : rows) {
     std::string line;
     for (std::size_t c = 0; c < row.size(); ++c) {

@@ -71,8 +71,6 @@ std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8) {
 // turned into UTF-8 as a whole.
 void PrintTable(std::ostream& out, const core::CatalogTable& table,
                 const std::vector<std::int32_t>& positions) {
-  int width = 100;
-  if (const char* columns = std::getenv("COLUMNS")) width = std::max(40, std::atoi(columns));
   std::vector<std::vector<std::string>> cells;
   cells.push_back({"#", "Name", "Type", "License", "Year", "Comment"});
   for (std::int32_t position : positions) {
@@ -90,17 +88,7 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   for (const auto& row : cells) {
     for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
   }
-  const std::size_t room = static_cast<std::size_t>(width) - 2 * (widths.size() - 1);
-  auto total = [&] {
-    std::size_t sum = 0;
-    for (std::size_t w : widths) sum += w;
-    return sum;
-  };
-  while (total() > room) {
-    const auto widest = std::max_element(widths.begin() + 1, widths.end());
-    if (*widest <= 4) break;
-    --*widest;
-  }
+  FitToTerminal(widths, 1, 4);
   for (const auto& row : cells) {
     std::string line;
     for (std::size_t c = 0; c < row.size(); ++c) {
@@ -125,6 +113,23 @@ std::string ToCp1251OrFail(const std::string& utf8, const std::string& what) {
   if (auto bytes = platform::Utf8ToCp1251(utf8, &bad)) return *bytes;
   throw CliError(what + " holds a character that Windows-1251 cannot hold (at byte " +
                  std::to_string(bad + 1) + ")");
+}
+
+void FitToTerminal(std::vector<std::size_t>& widths, std::size_t first, std::size_t floor) {
+  int width = 100;
+  if (const char* columns = std::getenv("COLUMNS")) width = std::max(40, std::atoi(columns));
+  const std::size_t room = static_cast<std::size_t>(width) - 2 * (widths.size() - 1);
+  auto total = [&] {
+    std::size_t sum = 0;
+    for (std::size_t w : widths) sum += w;
+    return sum;
+  };
+  while (total() > room) {
+    const auto widest =
+        std::max_element(widths.begin() + static_cast<std::ptrdiff_t>(first), widths.end());
+    if (*widest <= floor) break;
+    --*widest;
+  }
 }
 
 }  // namespace kitrova::cli

@@ -36,6 +36,10 @@ std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8);
 void PrintTable(std::ostream& out, const core::CatalogTable& table,
                 const std::vector<std::int32_t>& positions);
 
+// Narrows the widest column from `first` on (never below `floor`) until the columns, two
+// spaces apart, fit the terminal's width (COLUMNS, else 100).
+void FitToTerminal(std::vector<std::size_t>& widths, std::size_t first, std::size_t floor);
+
 std::vector<std::int32_t> AllPositions(const core::CatalogTable& table);
 
 std::string ToCp1251OrFail(const std::string& utf8, const std::string& what);
