@@ -10,6 +10,19 @@ namespace kitrova::describe {
 // No single read of ours needs more: a version resource is at most 64 KiB, a header less.
 constexpr std::uint64_t kMaxRead = 1 << 20;
 
+std::uint16_t Le16(std::string_view bytes, std::size_t at) {
+  if (at > bytes.size() || bytes.size() - at < 2) {
+    throw DescribeError("a structure of the file is cut short");
+  }
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+std::uint32_t Le32(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint32_t>(Le16(bytes, at)) |
+         static_cast<std::uint32_t>(Le16(bytes, at + 2)) << 16;
+}
+
 std::string ByteSource::read(std::uint64_t offset, std::uint64_t count, std::string_view what) {
   if (count > kMaxRead) throw DescribeError(std::string(what) + " is implausibly large");
   if (offset > size() || count > size() - offset) {

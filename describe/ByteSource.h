@@ -10,6 +10,11 @@
 
 namespace kitrova::describe {
 
+// Little-endian numbers inside bytes already read; one past their end means a damaged file
+// (DescribeError).
+std::uint16_t Le16(std::string_view bytes, std::size_t at);
+std::uint32_t Le32(std::string_view bytes, std::size_t at);
+
 class ByteSource {
  public:
   virtual ~ByteSource() = default;

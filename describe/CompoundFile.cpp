@@ -15,20 +15,8 @@ constexpr std::uint32_t kMiniSector = 64;
 constexpr std::uint64_t kMaxTableSectors = 1 << 16;
 constexpr std::uint64_t kMaxDirectoryBytes = 16 << 20;
 
-std::uint32_t U32(std::string_view b, std::size_t at) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
-}
-
-std::uint16_t U16(std::string_view b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                    static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
 void AppendWords(std::vector<std::uint32_t>& table, std::string_view bytes) {
-  for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4) table.push_back(U32(bytes, at));
+  for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4) table.push_back(Le32(bytes, at));
 }
 
 }  // namespace
@@ -38,15 +26,16 @@ CompoundFile::CompoundFile(ByteSource& source) : source_(source) {
   if (header.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") != 0) {
     throw DescribeError("not a compound file");
   }
-  sectorShift_ = U16(header, 0x1E);
+  sectorShift_ = Le16(header, 0x1E);
   if (sectorShift_ != 9 && sectorShift_ != 12) {
     throw DescribeError("compound file with an unknown sector size");
   }
-  if (U16(header, 0x20) != 6) throw DescribeError("compound file with an unknown mini sector size");
+  if (Le16(header, 0x20) != 6)
+    throw DescribeError("compound file with an unknown mini sector size");
   const std::uint64_t sectorSize = std::uint64_t{1} << sectorShift_;
   sectorCount_ = source.size() / sectorSize;  // the header fills sector -1
-  miniCutoff_ = U32(header, 0x38);
-  const std::uint32_t fatSectors = U32(header, 0x2C);
+  miniCutoff_ = Le32(header, 0x38);
+  const std::uint32_t fatSectors = Le32(header, 0x2C);
   if (fatSectors > kMaxTableSectors || fatSectors > sectorCount_) {
     throw DescribeError("compound file allocation table larger than the file");
   }
@@ -55,14 +44,14 @@ CompoundFile::CompoundFile(ByteSource& source) : source_(source) {
   // sectors whose last word points to the next.
   std::vector<std::uint32_t> fatList;
   AppendWords(fatList, std::string_view(header).substr(0x4C, 109 * 4));
-  std::uint32_t difat = U32(header, 0x44);
+  std::uint32_t difat = Le32(header, 0x44);
   const std::uint32_t words = static_cast<std::uint32_t>(sectorSize / 4);
   for (std::uint64_t steps = 0; fatList.size() < fatSectors && difat < kMaxRegular; ++steps) {
     if (steps > sectorCount_) throw DescribeError("compound file DIFAT chain loops");
     const std::string sector =
         source.read((std::uint64_t{difat} + 1) << sectorShift_, sectorSize, "a DIFAT sector");
     AppendWords(fatList, std::string_view(sector).substr(0, (words - 1) * 4));
-    difat = U32(sector, (words - 1) * 4);
+    difat = Le32(sector, (words - 1) * 4);
   }
   if (fatList.size() < fatSectors) throw DescribeError("compound file DIFAT is cut short");
   fatList.resize(fatSectors);
@@ -73,26 +62,26 @@ CompoundFile::CompoundFile(ByteSource& source) : source_(source) {
   }
 
   const std::string directory = readChain(
-      U32(header, 0x30), std::min<std::uint64_t>(kMaxDirectoryBytes, sectorCount_ * sectorSize),
+      Le32(header, 0x30), std::min<std::uint64_t>(kMaxDirectoryBytes, sectorCount_ * sectorSize),
       "the directory", true);
   for (std::size_t at = 0; at + 128 <= directory.size(); at += 128) {
     Entry e;
-    const std::uint16_t nameBytes = std::min<std::uint16_t>(U16(directory, at + 0x40), 64);
+    const std::uint16_t nameBytes = std::min<std::uint16_t>(Le16(directory, at + 0x40), 64);
     for (std::size_t i = 0; i + 2 < nameBytes; i += 2) {
-      e.name += static_cast<char16_t>(U16(directory, at + i));
+      e.name += static_cast<char16_t>(Le16(directory, at + i));
     }
     e.type = static_cast<std::uint8_t>(directory[at + 0x42]);
-    e.start = U32(directory, at + 0x74);
-    e.size = U32(directory, at + 0x78) |
-             (sectorShift_ == 12 ? std::uint64_t{U32(directory, at + 0x7C)} << 32 : 0);
+    e.start = Le32(directory, at + 0x74);
+    e.size = Le32(directory, at + 0x78) |
+             (sectorShift_ == 12 ? std::uint64_t{Le32(directory, at + 0x7C)} << 32 : 0);
     entries_.push_back(std::move(e));
   }
   if (entries_.empty() || entries_.front().type != 5) {
     throw DescribeError("compound file without a root entry");
   }
 
-  const std::uint32_t miniFatStart = U32(header, 0x3C);
-  const std::uint32_t miniFatSectors = U32(header, 0x40);
+  const std::uint32_t miniFatStart = Le32(header, 0x3C);
+  const std::uint32_t miniFatSectors = Le32(header, 0x40);
   if (miniFatSectors > kMaxTableSectors) throw DescribeError("compound file mini table too large");
   if (miniFatSectors > 0) {
     AppendWords(miniFat_, readChain(miniFatStart, std::uint64_t{miniFatSectors} * sectorSize,

@@ -17,15 +17,6 @@ constexpr std::uint64_t kMaxStream = 16 << 20;
 constexpr std::int64_t kFileTimeToUnix = 11644473600LL;
 constexpr std::uint32_t kLongStringRefs = 0x8000;
 
-std::uint32_t U16(std::string_view b, std::size_t at) {
-  if (at + 2 > b.size()) throw DescribeError("a stream of the database is cut short");
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at]) |
-                                    static_cast<unsigned char>(b[at + 1]) << 8);
-}
-std::uint32_t U32(std::string_view b, std::size_t at) {
-  return U16(b, at) | U16(b, at + 2) << 16;
-}
-
 // Table streams are named in a packed alphabet of 64 characters, two to a UTF-16 unit.
 std::u16string TableStreamName(std::string_view table) {
   auto code = [](char c) -> int {
@@ -58,18 +49,18 @@ class StringPool {
     const auto data = file.stream(TableStreamName("_StringData"), kMaxStream);
     if (!pool || !data) throw DescribeError("the database has no string pool");
     if (pool->size() < 4) throw DescribeError("the database's string pool is empty");
-    const std::uint32_t flags = U16(*pool, 2);
-    codePage_ = static_cast<int>(U16(*pool, 0) | (flags & ~kLongStringRefs) << 16);
+    const std::uint32_t flags = Le16(*pool, 2);
+    codePage_ = static_cast<int>(Le16(*pool, 0) | (flags & ~kLongStringRefs) << 16);
     refSize_ = (flags & kLongStringRefs) ? 3 : 2;
     CodePageToUtf8("", codePage_);  // refuses an unknown code page before anything is read
     std::uint64_t offset = 0;
     strings_.emplace_back();  // id 0 is the null string
     for (std::size_t at = 4; at + 4 <= pool->size(); at += 4) {
-      std::uint64_t length = U16(*pool, at);
-      const std::uint32_t refs = U16(*pool, at + 2);
+      std::uint64_t length = Le16(*pool, at);
+      const std::uint32_t refs = Le16(*pool, at + 2);
       if (length == 0 && refs != 0) {  // a long string: its length is in the next entry
         at += 4;
-        length = U32(*pool, at);
+        length = Le32(*pool, at);
       }
       if (offset + length > data->size()) throw DescribeError("the string pool runs past its data");
       strings_.push_back(CodePageToUtf8(std::string_view(*data).substr(offset, length), codePage_));
@@ -100,24 +91,24 @@ std::optional<int> YearOfFileTime(std::uint64_t filetime) {
 
 // The summary information property set: one section of (id, offset) pairs, then typed values.
 void ReadSummary(std::string_view s, Description& d) {
-  if (U16(s, 0) != 0xFFFE) throw DescribeError("summary information with a wrong byte order");
-  if (U32(s, 24) < 1) return;
-  const std::uint32_t section = U32(s, 44);
-  const std::uint32_t count = U32(s, section + 4);
+  if (Le16(s, 0) != 0xFFFE) throw DescribeError("summary information with a wrong byte order");
+  if (Le32(s, 24) < 1) return;
+  const std::uint32_t section = Le32(s, 44);
+  const std::uint32_t count = Le32(s, section + 4);
   if (count > 1000) throw DescribeError("summary information with too many properties");
   std::map<std::uint32_t, std::uint32_t> offsets;
   for (std::uint32_t i = 0; i < count; ++i) {
-    offsets[U32(s, section + 8 + i * 8)] = section + U32(s, section + 12 + i * 8);
+    offsets[Le32(s, section + 8 + i * 8)] = section + Le32(s, section + 12 + i * 8);
   }
   int codePage = 1252;
-  if (const auto it = offsets.find(1); it != offsets.end() && U32(s, it->second) == 2) {
-    codePage = static_cast<int>(U16(s, it->second + 4));
+  if (const auto it = offsets.find(1); it != offsets.end() && Le32(s, it->second) == 2) {
+    codePage = static_cast<int>(Le16(s, it->second + 4));
   }
   auto text = [&](std::uint32_t id) -> std::string {
     const auto it = offsets.find(id);
     if (it == offsets.end()) return {};
-    const std::uint32_t type = U32(s, it->second);
-    const std::uint32_t length = U32(s, it->second + 4);
+    const std::uint32_t type = Le32(s, it->second);
+    const std::uint32_t length = Le32(s, it->second + 4);
     if (length > s.size()) throw DescribeError("summary information text runs past its stream");
     if (type == 30) {  // 8-bit text in the set's code page
       if (it->second + 8 + std::uint64_t{length} > s.size()) {
@@ -140,9 +131,9 @@ void ReadSummary(std::string_view s, Description& d) {
   d.subject = text(3);
   d.author = text(4);
   d.comments = text(6);
-  if (const auto it = offsets.find(12); it != offsets.end() && U32(s, it->second) == 64) {
-    d.year = YearOfFileTime(std::uint64_t{U32(s, it->second + 4)} |
-                            std::uint64_t{U32(s, it->second + 8)} << 32);
+  if (const auto it = offsets.find(12); it != offsets.end() && Le32(s, it->second) == 64) {
+    d.year = YearOfFileTime(std::uint64_t{Le32(s, it->second + 4)} |
+                            std::uint64_t{Le32(s, it->second + 8)} << 32);
     if (d.year) d.yearSource = "the creation time in the summary information";
   }
 }
@@ -178,7 +169,7 @@ Description ReadMsi(ByteSource& source) {
   if (table->size() % row != 0) throw DescribeError("the Property table has a damaged size");
   const std::size_t rows = table->size() / row;
   auto ref = [&](std::size_t at) {
-    std::uint32_t id = U16(*table, at);
+    std::uint32_t id = Le16(*table, at);
     if (pool.refSize() == 3)
       id |= static_cast<std::uint32_t>(static_cast<unsigned char>((*table)[at + 2])) << 16;
     return id;

@@ -15,16 +15,6 @@ constexpr std::uint32_t kMaxSections = 96;  // the loader's own limit
 constexpr std::uint32_t kMaxDirectoryEntries = 4096;
 constexpr std::uint32_t kFixedInfoSignature = 0xFEEF04BD;
 
-std::uint16_t U16(std::string_view b, std::size_t at) {
-  if (at + 2 > b.size()) throw DescribeError("a header or the version resource is cut short");
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                    static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-std::uint32_t U32(std::string_view b, std::size_t at) {
-  return static_cast<std::uint32_t>(U16(b, at)) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16;
-}
-
 struct Section {
   std::uint32_t address, virtualSize, rawSize, rawOffset;
 };
@@ -34,16 +24,16 @@ class PeImage {
   explicit PeImage(ByteSource& source) : source_(source) {
     const std::string dos = source.read(0, 64, "the DOS header");
     if (dos[0] != 'M' || dos[1] != 'Z') throw DescribeError("not a Windows executable (no MZ)");
-    const std::uint32_t pe = U32(dos, 0x3C);
+    const std::uint32_t pe = Le32(dos, 0x3C);
     const std::string head = source.read(pe, 24, "the PE header");
     if (head.compare(0, 4, std::string_view("PE\0\0", 4)) != 0) {
       throw DescribeError("not a Windows executable (no PE signature where the header says)");
     }
-    const std::uint16_t sections = U16(head, 6);
-    const std::uint16_t optionalSize = U16(head, 20);
+    const std::uint16_t sections = Le16(head, 6);
+    const std::uint16_t optionalSize = Le16(head, 20);
     if (sections > kMaxSections) throw DescribeError("too many sections in the PE header");
     const std::string optional = source.read(pe + 24, optionalSize, "the optional header");
-    const std::uint16_t magic = U16(optional, 0);
+    const std::uint16_t magic = Le16(optional, 0);
     std::size_t directories = 0;
     if (magic == 0x10B) {
       directories = 96;
@@ -52,17 +42,17 @@ class PeImage {
     } else {
       throw DescribeError("unknown optional header (neither PE32 nor PE32+)");
     }
-    const std::uint32_t directoryCount = U32(optional, directories - 4);
+    const std::uint32_t directoryCount = Le32(optional, directories - 4);
     if (directoryCount > 2 && directories + 24 <= optional.size()) {
-      resourceAddress_ = U32(optional, directories + 16);
-      resourceSize_ = U32(optional, directories + 20);
+      resourceAddress_ = Le32(optional, directories + 16);
+      resourceSize_ = Le32(optional, directories + 20);
     }
     const std::string table = source.read(pe + 24 + std::uint64_t{optionalSize},
                                           std::uint64_t{sections} * 40, "the section table");
     for (std::uint16_t i = 0; i < sections; ++i) {
       const std::size_t at = std::size_t{i} * 40;
       sections_.push_back(
-          {U32(table, at + 12), U32(table, at + 8), U32(table, at + 16), U32(table, at + 20)});
+          {Le32(table, at + 12), Le32(table, at + 8), Le32(table, at + 16), Le32(table, at + 20)});
     }
   }
 
@@ -101,15 +91,15 @@ std::string FindVersionData(PeImage& image) {
       throw DescribeError("resource directory refers back to itself");
     }
     const std::string head = image.readAddress(root + directory, 16, "a resource directory");
-    const std::uint32_t entries = std::uint32_t{U16(head, 12)} + U16(head, 14);
+    const std::uint32_t entries = std::uint32_t{Le16(head, 12)} + Le16(head, 14);
     if (entries > kMaxDirectoryEntries) throw DescribeError("too many resource entries");
     if (entries == 0) return {};
     const std::string list =
         image.readAddress(root + directory + 16, entries * 8, "a resource directory's entries");
     std::optional<std::uint32_t> next;
     for (std::uint32_t i = 0; i < entries && !next; ++i) {
-      const std::uint32_t id = U32(list, i * 8);
-      const std::uint32_t target = U32(list, i * 8 + 4);
+      const std::uint32_t id = Le32(list, i * 8);
+      const std::uint32_t target = Le32(list, i * 8 + 4);
       // Level 0 is the type: only the version type; below it the first name and language.
       if (level == 0 && id != kResourceTypeVersion) continue;
       next = target;
@@ -125,9 +115,9 @@ std::string FindVersionData(PeImage& image) {
     if (isDirectory) throw DescribeError("version resource tree is deeper than three levels");
     if (offset >= size) throw DescribeError("resource data entry offset out of range");
     const std::string entry = image.readAddress(root + offset, 16, "the version data entry");
-    const std::uint32_t dataSize = U32(entry, 4);
+    const std::uint32_t dataSize = Le32(entry, 4);
     if (dataSize > 0xFFFF) throw DescribeError("version resource larger than 64 KiB");
-    return image.readAddress(U32(entry, 0), dataSize, "the version resource");
+    return image.readAddress(Le32(entry, 0), dataSize, "the version resource");
   }
   return {};
 }
@@ -145,13 +135,13 @@ struct Block {
 };
 
 Block ReadBlock(std::string_view data, std::size_t at, std::size_t limit) {
-  const std::uint16_t length = U16(data, at);
+  const std::uint16_t length = Le16(data, at);
   if (length < 6)
     throw DescribeError("version block too short (length " + std::to_string(length) + ")");
   if (at + length > limit) throw DescribeError("version block runs past its parent");
   Block block;
   block.end = at + length;
-  block.valueLength = U16(data, at + 2);
+  block.valueLength = Le16(data, at + 2);
   std::size_t key = at + 6;
   while (key + 1 < block.end && (data[key] != 0 || data[key + 1] != 0)) key += 2;
   block.key = Utf16ToUtf8(data.substr(at + 6, key - (at + 6)));
@@ -170,7 +160,7 @@ void ForEachChild(std::string_view data, const Block& parent, Visit visit) {
 }
 
 std::string VersionNumber(std::string_view fixed, std::size_t at) {
-  const std::uint32_t high = U32(fixed, at), low = U32(fixed, at + 4);
+  const std::uint32_t high = Le32(fixed, at), low = Le32(fixed, at + 4);
   return std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." +
          std::to_string(low >> 16) + "." + std::to_string(low & 0xFFFF);
 }
@@ -197,10 +187,10 @@ std::string Utf16ToUtf8(std::string_view bytes) {
     }
   };
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    std::uint32_t c = U16(bytes, i);
+    std::uint32_t c = Le16(bytes, i);
     if (c == 0) break;
     if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
-      const std::uint32_t low = U16(bytes, i + 2);
+      const std::uint32_t low = Le16(bytes, i + 2);
       if (low >= 0xDC00 && low < 0xE000) {
         put(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
         i += 2;
@@ -224,7 +214,7 @@ VersionResource ReadVersionResource(ByteSource& source) {
   if (root.valueLength >= 52) {
     if (root.value + 52 > root.end) throw DescribeError("fixed version info runs past its block");
     const std::string_view fixed = std::string_view(data).substr(root.value, 52);
-    if (U32(fixed, 0) == kFixedInfoSignature) {
+    if (Le32(fixed, 0) == kFixedInfoSignature) {
       result.fileVersionNumber = VersionNumber(fixed, 8);
       result.productVersionNumber = VersionNumber(fixed, 16);
     }
