@@ -40,7 +40,7 @@ bench: deps
 	  echo "== $$b"; QT_QPA_PLATFORM=offscreen "$$b" --benchmark_min_time=0.2 || exit 1; \
 	done; exit 0
 
-SOURCES = $(shell find core platform settings ui app cli tests bench tools -name '*.cpp' -o -name '*.h')
+SOURCES = $(shell find core platform settings ui app cli describe tests bench tools -name '*.cpp' -o -name '*.h')
 
 format:
 	clang-format -i $(SOURCES)
@@ -88,7 +88,7 @@ WINDOWS_DIR ?= build-windows
 TIDY_DIR ?= build-tidy
 GATE_DIRS = $(SANITIZE_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(TIDY_DIR)
 FUZZ_SECONDS ?= 180
-FUZZ_TARGETS = fuzz_catalog fuzz_ini fuzz_cp1251
+FUZZ_TARGETS = fuzz_catalog fuzz_ini fuzz_cp1251 fuzz_pe fuzz_msi fuzz_archive
 SOURCES += $(shell find fuzz -name '*.cpp' -o -name '*.h')
 DEV_PACKAGES := $(shell grep -v '^\s*\#' packages-dev.txt | grep -v '^\s*$$')
 

@@ -10,6 +10,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Csv.h"
+#include "cli/DuplicateInstallers.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "core/Sort.h"
@@ -26,6 +27,7 @@ struct CheckOptions {
   std::string catalog;
   bool installers = false;
   std::string format = "table";
+  bool duplicates = false;
 };
 
 struct Finding {
@@ -40,7 +42,7 @@ struct Finding {
   return drive || path.starts_with("\\\\");
 }
 
-std::vector<Finding> Examine(const std::string& image, bool installers, std::size_t& count) {
+std::vector<Finding> Examine(const std::string& image, const CheckOptions& o, std::size_t& count) {
   std::vector<Finding> findings;
   const std::vector<core::DistroRecord> records = RecordsOfImage(image);
   count = records.size();
@@ -77,7 +79,7 @@ std::vector<Finding> Examine(const std::string& image, bool installers, std::siz
                           "exact duplicate of record " + std::to_string(it->second) + " (\"" +
                               platform::Cp1251ToUtf8(key[0]) + "\")"});
     }
-    if (!installers) continue;
+    if (!o.installers) continue;
     const std::string installer = platform::Cp1251ToUtf8(record.Path.view());
     if (installer.empty()) {
       findings.push_back({p, "no-installer", "no installer path"});
@@ -94,6 +96,11 @@ std::vector<Finding> Examine(const std::string& image, bool installers, std::siz
       findings.push_back({p, "installer-missing", "installer missing: " + installer});
     }
   }
+  if (o.duplicates) {
+    for (SameInstaller& same : DuplicateInstallers(table)) {
+      findings.push_back({same.position, "same-installer", std::move(same.message)});
+    }
+  }
   return findings;
 }
 
@@ -102,7 +109,7 @@ int RunCheck(const CheckOptions& o, std::ostream& out, std::ostream& err) {
   constexpr std::size_t kMostBytes = 2 * core::kCatalogCapacity * core::kRecordSize;
   const std::string image = ReadInput(o.catalog, kMostBytes, "a catalog");
   std::size_t count = 0;
-  const std::vector<Finding> findings = Examine(image, o.installers, count);
+  const std::vector<Finding> findings = Examine(image, o, count);
   const auto counted =
       std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return f.counts; });
   if (o.format == "json") {
@@ -147,6 +154,9 @@ Command AddCheckCommand(CLI::App& app) {
   cmd->add_option("CATALOG", o->catalog, "Catalog file (.krv), - for standard input")->required();
   cmd->add_flag("--installers", o->installers,
                 "Also report records whose Path names no existing file");
+  cmd->add_flag("--duplicates", o->duplicates,
+                "Also report records whose installers are the same file (same size and SHA-256) "
+                "under another path");
   cmd->add_option("--format", o->format,
                   "table (default: one line a finding), csv or json; records are numbered by "
                   "their position after the sort by name")

@@ -70,9 +70,9 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   bool quiet = false;
   app.add_flag("-q,--quiet", quiet, "Print no messages or summaries, only errors");
 
-  const std::vector<Command> commands = {AddListCommand(app),   AddSearchCommand(app),
-                                         AddExportCommand(app), AddImportCommand(app),
-                                         AddCheckCommand(app),  AddScanCommand(app)};
+  const std::vector<Command> commands = {
+      AddListCommand(app),  AddSearchCommand(app), AddExportCommand(app), AddImportCommand(app),
+      AddCheckCommand(app), AddScanCommand(app),   AddInfoCommand(app)};
 
   const auto subcommands = app.get_subcommands({});
   const bool known =

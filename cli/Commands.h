@@ -22,5 +22,6 @@ Command AddExportCommand(CLI::App& app);
 Command AddImportCommand(CLI::App& app);
 Command AddCheckCommand(CLI::App& app);
 Command AddScanCommand(CLI::App& app);
+Command AddInfoCommand(CLI::App& app);
 
 }  // namespace kitrova::cli

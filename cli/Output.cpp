@@ -171,19 +171,7 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   for (const auto& row : cells) {
     for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
   }
-  // A terminal narrower than the six columns' smallest still gets them: it wraps.
-  const std::size_t gaps = 2 * (widths.size() - 1);
-  const std::size_t room = width == 0 ? SIZE_MAX : std::max(width, gaps + 40) - gaps;
-  auto total = [&] {
-    std::size_t sum = 0;
-    for (std::size_t w : widths) sum += w;
-    return sum;
-  };
-  while (total() > room) {
-    const auto widest = std::max_element(widths.begin() + 1, widths.end());
-    if (*widest <= 4) break;
-    --*widest;
-  }
+  FitToTerminal(widths, width, 1, 4);
   for (const auto& row : cells) {
     std::string line;
     for (std::size_t c = 0; c < row.size(); ++c) {
@@ -208,6 +196,25 @@ std::string ToCp1251OrFail(const std::string& utf8, const std::string& what) {
   if (auto bytes = platform::Utf8ToCp1251(utf8, &bad)) return *bytes;
   throw CliError(what + " holds a character that Windows-1251 cannot hold (at byte " +
                  std::to_string(bad + 1) + ")");
+}
+
+void FitToTerminal(std::vector<std::size_t>& widths, std::size_t width, std::size_t first,
+                   std::size_t floor) {
+  // A terminal narrower than the columns' smallest still gets them: it wraps.
+  if (width == 0) return;
+  const std::size_t gaps = 2 * (widths.size() - 1);
+  const std::size_t room = std::max(width, gaps + 40) - gaps;
+  auto total = [&] {
+    std::size_t sum = 0;
+    for (std::size_t w : widths) sum += w;
+    return sum;
+  };
+  while (total() > room) {
+    const auto widest =
+        std::max_element(widths.begin() + static_cast<std::ptrdiff_t>(first), widths.end());
+    if (*widest <= floor) break;
+    --*widest;
+  }
 }
 
 }  // namespace kitrova::cli

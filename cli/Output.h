@@ -53,6 +53,11 @@ inline constexpr char kRecordsSchema[] = "kitrova-cli-records";
 void PrintTable(std::ostream& out, const core::CatalogTable& table,
                 const std::vector<std::int32_t>& positions, std::size_t width);
 
+// Narrows the widest column from `first` on (never below `floor`) until the columns, two
+// spaces apart, fit `width` (the terminal's; 0: no limit).
+void FitToTerminal(std::vector<std::size_t>& widths, std::size_t width, std::size_t first,
+                   std::size_t floor);
+
 std::vector<std::int32_t> AllPositions(const core::CatalogTable& table);
 
 std::string ToCp1251OrFail(const std::string& utf8, const std::string& what);

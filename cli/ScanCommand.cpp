@@ -10,6 +10,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "cli/ScanDescribe.h"
 #include "cli/Session.h"
 #include "core/CatalogOps.h"
 #include "platform/Utf8Cp1251.h"
@@ -25,6 +26,7 @@ struct ScanOptions {
   bool dryRun = false;
   bool backup = false;
   bool skipUnreadable = false;
+  bool describe = false;
 };
 
 bool IsInstaller(const fs::path& file) {
@@ -143,6 +145,15 @@ int RunScan(const ScanOptions& o, std::ostream& err) {
     record.License.assign(license);
     record.Year.assign(ModificationYear(file));
     record.Path.assign(*path);
+    if (o.describe) {
+      DescribedRecord described = DescribeRecord(file, record);
+      if (!described.message.empty()) err << described.message << '\n';
+      if (!described.record) {
+        ++skipped;
+        continue;
+      }
+      record = *described.record;
+    }
     added.push_back(record);
   }
   if (catalog.table().count() + static_cast<std::int64_t>(added.size()) > core::kCatalogCapacity) {
@@ -157,8 +168,11 @@ int RunScan(const ScanOptions& o, std::ostream& err) {
   }
   for (const core::DistroRecord& record : added) {
     err << (o.dryRun ? "would add: " : "added: ") << platform::Cp1251ToUtf8(record.Name.view())
-        << "  (" << record.Year.view() << ")  " << platform::Cp1251ToUtf8(record.Path.view())
-        << '\n';
+        << "  (" << record.Year.view() << ")  ";
+    if (o.describe && record.Comment.length > 0) {
+      err << '[' << platform::Cp1251ToUtf8(record.Comment.view()) << "]  ";
+    }
+    err << platform::Cp1251ToUtf8(record.Path.view()) << '\n';
   }
   err << added.size() << (o.dryRun ? " records would be added" : " records added");
   if (skipped > 0) err << ", " << skipped << " files skipped";
@@ -180,6 +194,10 @@ Command AddScanCommand(CLI::App& app) {
   cmd->add_option("FOLDER", o->folder, "Folder to search, with its subfolders")->required();
   cmd->add_option("--type", o->type, "Type of the new records (default: empty)");
   cmd->add_option("--license", o->license, "License of the new records (default: empty)");
+  cmd->add_flag("--describe", o->describe,
+                "Name, Year and Comment from what each installer says about itself (product "
+                "name and version, the year its copyright or creation time gives, description "
+                "and maker), falling back to the file name and modification year");
   cmd->add_flag("--dry-run", o->dryRun,
                 "Show what would be added, write nothing (the catalog is opened for reading "
                 "only)");
