@@ -26,6 +26,7 @@
 
 #include "core/CatalogFile.h"
 #include "core/CatalogOps.h"
+#include "core/FileReplace.h"
 #include "platform/Cp1251.h"
 #include "platform/ModalDialog.h"
 #include "settings/Settings.h"
@@ -371,6 +372,8 @@ bool TMainForm::LoadPictures() {
 }
 
 void TMainForm::FormCreate() {
+  // Backup copies killed half way left temporary files no later copy would remove.
+  core::RemoveDeadTemporaries(core::BackupFolderPath(state_.ProgramFolder));
   try {
     // 1. Pictures.
     if (!LoadPictures()) return;
