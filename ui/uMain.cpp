@@ -571,6 +571,7 @@ void TMainForm::FitOuterSize() {
   }
   // Placed by its client area, which does not depend on how the frame is positioned.
   frameTarget_ = QRect(outerTopLeft, outerSize_);
+  firstFrame_ = frameGeometry();
   setGeometry(frameTarget_.marginsRemoved(margins));
   // A window manager still busy framing the window may drop that request: check back a few
   // times, briefly, so a later move by the user is never undone.
@@ -579,7 +580,10 @@ void TMainForm::FitOuterSize() {
 }
 
 void TMainForm::SettlePlacement() {
-  if (settleChecks_ <= 0 || !isVisible() || frameGeometry() == frameTarget_) return;
+  // Asked again only while the frame sits where the window manager first put it: any other
+  // geometry is ours, granted, or somebody else's (the user's, a tiling window manager's),
+  // and neither may be undone.
+  if (settleChecks_ <= 0 || !isVisible() || frameGeometry() != firstFrame_) return;
   --settleChecks_;
   if (const QMargins margins = FrameMargins(windowHandle()); !margins.isNull()) {
     setGeometry(frameTarget_.marginsRemoved(margins));
