@@ -171,9 +171,15 @@ std::error_code ReserveSpace(std::FILE* file, std::uintmax_t size) noexcept {
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
   FILE_ALLOCATION_INFO info{};
   info.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
-  if (handle == INVALID_HANDLE_VALUE ||
-      !SetFileInformationByHandle(handle, FileAllocationInfo, &info, sizeof info)) {
-    return {static_cast<int>(GetLastError()), std::system_category()};
+  if (handle == INVALID_HANDLE_VALUE) return std::make_error_code(std::errc::bad_file_descriptor);
+  if (!SetFileInformationByHandle(handle, FileAllocationInfo, &info, sizeof info)) {
+    // Where the allocation cannot be set (Wine), making the file that long takes the space.
+    const long long length = _filelengthi64(_fileno(file));
+    if (length < 0) return {errno, std::generic_category()};
+    if (static_cast<std::uintmax_t>(length) >= size) return {};
+    if (const errno_t err = _chsize_s(_fileno(file), static_cast<long long>(size)); err != 0) {
+      return {err, std::generic_category()};
+    }
   }
 #elif defined(__linux__)
   if (size == 0) return {};

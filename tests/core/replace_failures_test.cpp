@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -49,14 +51,6 @@ int Temporaries(const fs::path& folder) {
     if (entry.path().filename().string().rfind(".~", 0) == 0) ++found;
   }
   return found;
-}
-
-std::vector<std::string> Names(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
 }
 
 TEST(ReplaceFailuresTest, EveryRefusalKeepsTheEarlierContentsWhole) {
@@ -215,7 +209,7 @@ TEST(ReplaceFailuresTest, ReplacementsKeepTheOwner) {
     EXPECT_EQ(info.st_gid, 65534u);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
   }
-  EXPECT_EQ(Names(folder.path()).size(), 2u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
 }
 #endif
 
