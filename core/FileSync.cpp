@@ -160,8 +160,15 @@ std::error_code RenameNoReplace(const std::filesystem::path& from,
   if (errno != EINVAL && errno != ENOSYS) return {errno, std::generic_category()};
 #endif
   // A second name for the file fails when the name is taken; then the first goes.
-  if (link(from.c_str(), to.c_str()) != 0) return {errno, std::generic_category()};
-  unlink(from.c_str());
+  if (link(from.c_str(), to.c_str()) == 0) {
+    unlink(from.c_str());
+    return {};
+  }
+  if (errno == EEXIST) return std::make_error_code(std::errc::file_exists);
+  // A file system without links (FAT): look, then rename; only a race can slip through.
+  struct stat taken {};
+  if (lstat(to.c_str(), &taken) == 0) return std::make_error_code(std::errc::file_exists);
+  if (rename(from.c_str(), to.c_str()) != 0) return {errno, std::generic_category()};
   return {};
 #endif
 }
