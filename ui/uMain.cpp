@@ -583,7 +583,8 @@ void TMainForm::SettlePlacement() {
   // Asked again only while the frame sits where the window manager first put it: any other
   // geometry is ours, granted, or somebody else's (the user's, a tiling window manager's),
   // and neither may be undone.
-  if (settleChecks_ <= 0 || !isVisible() || frameGeometry() != firstFrame_) return;
+  const QRect frame = frameGeometry();
+  if (settleChecks_ <= 0 || !isVisible() || frame != firstFrame_ || frame == frameTarget_) return;
   --settleChecks_;
   if (const QMargins margins = FrameMargins(windowHandle()); !margins.isNull()) {
     setGeometry(frameTarget_.marginsRemoved(margins));
