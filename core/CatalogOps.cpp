@@ -165,7 +165,7 @@ fs::path KeepWorkingCopyInBackup(const CatalogState& state, const Moment& moment
   }
   const fs::path folder = MakeBackupFolder(state.ProgramFolder);
   // "kept..." never matches a backup copy's name, and an existing file is never replaced.
-  const fs::path target =
+  fs::path target =
       FreeName(folder, "kept" + BackupFileName(moment).substr(std::string("backup").size()));
   std::error_code ec;
   fs::rename(copy, target, ec);

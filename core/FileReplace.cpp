@@ -481,7 +481,7 @@ fs::path FreeName(const fs::path& folder, const fs::path& name) {
     fs::path numbered = name.stem();
     numbered += "_" + std::to_string(n);
     numbered += name.extension();
-    const fs::path candidate = folder / (n == 1 ? name : numbered);
+    fs::path candidate = folder / (n == 1 ? name : numbered);
     if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
   }
   Fail(std::make_error_code(std::errc::file_exists), folder);
