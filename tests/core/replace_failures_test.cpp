@@ -15,7 +15,15 @@
 #include "core/FileReplace.h"
 #include "support/TempFolder.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -178,7 +186,51 @@ TEST(ReplaceFailuresTest, CleanUpSparesTheTemporaryOfALiveWriter) {
   }
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// A reader that holds the catalog open without delete sharing (a scanner, a backup tool)
+// refuses the rename: the save waits for it briefly, and else fails with the file as it was,
+// never rewriting it in place under the reader.
+TEST(ReplaceFailuresTest, AReaderHoldingTheFileDelaysTheSaveOrFailsItWhole) {
+  struct Case {
+    const char* what;
+    bool releasedSoon;
+  };
+  for (const Case& c : {Case{"released soon", true}, Case{"held", false}}) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    const fs::path target = folder / "base.krv";
+    WriteFileBytes(target, kOld);
+    const HANDLE reader =
+        CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    std::thread release([&] {
+      if (c.releasedSoon) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        CloseHandle(reader);
+      }
+    });
+    int renames = 0;
+    ReplaceOptions options;
+    options.injectFailure = [&](ReplaceStep step) {
+      if (step == ReplaceStep::Rename) ++renames;
+      return std::error_code();
+    };
+    bool saved = true;
+    try {
+      ReplaceFileContents(target, kNew.data(), kNew.size(), options);
+    } catch (const CatalogError&) {
+      saved = false;
+    }
+    release.join();
+    if (!c.releasedSoon) CloseHandle(reader);
+    EXPECT_EQ(saved, c.releasedSoon);
+    EXPECT_EQ(ReadFileBytes(target), c.releasedSoon ? kNew : kOld);
+    EXPECT_GT(renames, 1) << "refused while the reader held it";
+    EXPECT_EQ(Temporaries(folder.path()), 0);
+  }
+}
+#else
 // Run as root (as CI is), every replacement leaves the file with the owner, group and
 // permission bits it had.
 TEST(ReplaceFailuresTest, ReplacementsKeepTheOwner) {
