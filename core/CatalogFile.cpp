@@ -27,12 +27,12 @@ FileHandle Open(const fs::path& path, const char* mode) {
   return file;
 }
 
-// Copies source over target keeping source's modification time; `flush` as in ReplaceOptions.
-void CopyKeepingDate(const fs::path& source, const fs::path& target, bool flush) {
+// Copies source over target keeping source's modification time.
+void CopyKeepingDate(const fs::path& source, const fs::path& target, ReplaceOptions options) {
   std::error_code ec;
-  const fs::file_time_type modified = fs::last_write_time(source, ec);
+  options.modified = fs::last_write_time(source, ec);
   if (ec) Fail(ec, source);
-  ReplaceFileWithCopy(target, source, {.modified = modified, .flush = flush});
+  ReplaceFileWithCopy(target, source, options);
 }
 
 }  // namespace
@@ -101,11 +101,16 @@ void LoadCatalog(CatalogState& state, const fs::path& path, LoadFor purpose) {
 
 void SaveCatalog(const CatalogState& state, const fs::path& path) {
   const std::size_t size = static_cast<std::size_t>(state.DistroTable.count()) * kRecordSize;
-  ReplaceFileContents(path, state.DistroTable.records(), size);
+  ReplaceOptions options;
+  options.keepOldIn = BackupFolderPath(state.ProgramFolder);
+  ReplaceFileContents(path, state.DistroTable.records(), size, options);
 }
 
-void CopyFileKeepingDate(const fs::path& source, const fs::path& target) {
-  CopyKeepingDate(source, target, true);
+void CopyFileKeepingDate(const fs::path& source, const fs::path& target,
+                         const fs::path& keepOldIn) {
+  ReplaceOptions options;
+  options.keepOldIn = keepOldIn;
+  CopyKeepingDate(source, target, options);
 }
 
 fs::path MakeBackupFolder(const fs::path& programFolder) {
@@ -120,7 +125,20 @@ fs::path MakeBackupFolder(const fs::path& programFolder) {
 void TakeBackupCopy(const CatalogState& state, const Moment& moment) {
   if (!state.BackupEnabled) return;
   const fs::path folder = MakeBackupFolder(state.ProgramFolder);
-  CopyFileKeepingDate(state.CurrentBasePath, folder / BackupFileName(moment));
+  // A copy taken earlier in the same second keeps its name; this one takes the next free.
+  ReplaceOptions onlyNew;
+  onlyNew.onlyNew = true;
+  for (int attempt = 0;; ++attempt) {
+    try {
+      CopyKeepingDate(state.CurrentBasePath, FreeName(folder, BackupFileName(moment)), onlyNew);
+      break;
+    } catch (const CatalogError& error) {
+      // Another process took the same name at the same moment.
+      if (error.code() != std::errc::file_exists || attempt >= 10) throw;
+    }
+  }
+  // Each copy has a name of its own, so no later copy would tidy up after a killed one.
+  RemoveDeadTemporaries(folder);
 }
 
 void SeedCatalog(const CatalogState& state) {
@@ -134,7 +152,9 @@ void TakeWorkingCopy(CatalogState& state) {
   // Until the copy has succeeded "_tmp.krv" does not belong to the current catalog.
   state.WorkingCopyOf.clear();
   // Not flushed: the working copy only serves to undo changes during this run.
-  CopyKeepingDate(state.CurrentBasePath, WorkingCopyPath(state.ProgramFolder), false);
+  ReplaceOptions unflushed;
+  unflushed.flush = false;
+  CopyKeepingDate(state.CurrentBasePath, WorkingCopyPath(state.ProgramFolder), unflushed);
   state.WorkingCopyOf = state.CurrentBasePath;
 }
 
@@ -144,7 +164,8 @@ bool WorkingCopyIsCurrent(const CatalogState& state) {
 
 bool RestoreWorkingCopy(const CatalogState& state) {
   if (!WorkingCopyIsCurrent(state)) return false;
-  CopyFileKeepingDate(WorkingCopyPath(state.ProgramFolder), state.CurrentBasePath);
+  CopyFileKeepingDate(WorkingCopyPath(state.ProgramFolder), state.CurrentBasePath,
+                      BackupFolderPath(state.ProgramFolder));
   return true;
 }
 

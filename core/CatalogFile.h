@@ -42,15 +42,20 @@ void LoadCatalog(CatalogState& state, const std::filesystem::path& path,
                  LoadFor purpose = LoadFor::Writing);
 
 // Rewrites the whole file from positions 1..count through ReplaceFileContents: crash-safe
-// where a temporary file can be made beside the catalog, rewritten in place where not.
+// where a temporary file can be made beside the catalog, rewritten in place where not, with
+// the earlier contents kept in "Backup" until that has succeeded.
 void SaveCatalog(const CatalogState& state, const std::filesystem::path& path);
 
 // Replaces target with a byte copy of source bearing source's modification time, through
-// ReplaceFileContents. The target is never touched when the source cannot be read.
-void CopyFileKeepingDate(const std::filesystem::path& source, const std::filesystem::path& target);
+// ReplaceFileContents (`keepOldIn` as there). The target is never touched when the source
+// cannot be read.
+void CopyFileKeepingDate(const std::filesystem::path& source, const std::filesystem::path& target,
+                         const std::filesystem::path& keepOldIn = {});
 
 // With BackupEnabled: creates "Backup" when missing and copies CurrentBasePath there as
-// BackupFileName(moment). Without it: nothing at all.
+// BackupFileName(moment), or, when a file has that name already, with "_2", "_3" ... added;
+// an existing file is never replaced. Then removes the temporary files killed copies left
+// in "Backup". Without BackupEnabled: nothing at all.
 void TakeBackupCopy(const CatalogState& state, const Moment& moment);
 
 // Creates the missing CurrentBasePath as a copy of "Backup/base.krv".

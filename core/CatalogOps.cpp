@@ -164,21 +164,16 @@ fs::path KeepWorkingCopyInBackup(const CatalogState& state, const Moment& moment
     throw CatalogError::FromCode(std::make_error_code(std::errc::operation_not_permitted), copy);
   }
   const fs::path folder = MakeBackupFolder(state.ProgramFolder);
-  std::error_code ec;
   // "kept..." never matches a backup copy's name, and an existing file is never replaced.
-  const std::string stem = "kept" + BackupFileName(moment).substr(std::string("backup").size());
-  const std::string base = stem.substr(0, stem.size() - 4);  // without ".krv"
-  for (int n = 1; n < 1000; ++n) {
-    fs::path target = folder / (n == 1 ? stem : base + "_" + std::to_string(n) + ".krv");
-    if (fs::exists(fs::symlink_status(target, ec))) continue;
-    fs::rename(copy, target, ec);
-    if (!ec) return target;
-    // Another device: copy, then let the working copy go.
-    CopyFileKeepingDate(copy, target);
-    fs::remove(copy, ec);
-    return target;
-  }
-  throw CatalogError::FromCode(std::make_error_code(std::errc::file_exists), folder);
+  fs::path target =
+      FreeName(folder, "kept" + BackupFileName(moment).substr(std::string("backup").size()));
+  std::error_code ec;
+  fs::rename(copy, target, ec);
+  if (!ec) return target;
+  // Another device: copy, then let the working copy go.
+  CopyFileKeepingDate(copy, target);
+  fs::remove(copy, ec);
+  return target;
 }
 
 }  // namespace kitrova::core

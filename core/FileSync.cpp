@@ -15,6 +15,8 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 #ifdef __linux__
@@ -140,6 +142,148 @@ void SyncFolder([[maybe_unused]] const std::filesystem::path& folder) noexcept {
   if (fd < 0) return;
   fsync(fd);
   close(fd);
+#endif
+}
+
+std::error_code RenameNoReplace(const std::filesystem::path& from,
+                                const std::filesystem::path& to) noexcept {
+#ifdef _WIN32
+  if (MoveFileExW(from.c_str(), to.c_str(), 0)) return {};
+  const DWORD code = GetLastError();
+  if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+    return std::make_error_code(std::errc::file_exists);
+  }
+  return {static_cast<int>(code), std::system_category()};
+#else
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  if (errno != EINVAL && errno != ENOSYS) return {errno, std::generic_category()};
+#endif
+  // A second name for the file fails when the name is taken; then the first goes.
+  if (link(from.c_str(), to.c_str()) == 0) {
+    unlink(from.c_str());
+    return {};
+  }
+  if (errno == EEXIST) return std::make_error_code(std::errc::file_exists);
+  // A file system without links (FAT): look, then rename; only a race can slip through.
+  struct stat taken {};
+  if (lstat(to.c_str(), &taken) == 0) return std::make_error_code(std::errc::file_exists);
+  if (rename(from.c_str(), to.c_str()) != 0) return {errno, std::generic_category()};
+  return {};
+#endif
+}
+
+std::error_code ReserveSpace(std::FILE* file, std::uintmax_t size) noexcept {
+#ifdef _WIN32
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  FILE_ALLOCATION_INFO info{};
+  info.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
+  if (handle == INVALID_HANDLE_VALUE) return std::make_error_code(std::errc::bad_file_descriptor);
+  if (!SetFileInformationByHandle(handle, FileAllocationInfo, &info, sizeof info)) {
+    // Where the allocation cannot be set (Wine), making the file that long takes the space.
+    const long long length = _filelengthi64(_fileno(file));
+    if (length < 0) return {errno, std::generic_category()};
+    if (static_cast<std::uintmax_t>(length) >= size) return {};
+    if (const errno_t err = _chsize_s(_fileno(file), static_cast<long long>(size)); err != 0) {
+      return {err, std::generic_category()};
+    }
+  }
+#elif defined(__linux__)
+  if (size == 0) return {};
+  // Keeping the size, a kill before the rewrite leaves no zeros after the earlier records.
+  if (fallocate(fileno(file), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) return {};
+  if (errno != EOPNOTSUPP && errno != ENOSYS) return {errno, std::generic_category()};
+  const int err = posix_fallocate(fileno(file), 0, static_cast<off_t>(size));
+  if (err != 0) return {err, std::generic_category()};
+#else
+  (void)file;
+  (void)size;
+#endif
+  return {};
+}
+
+std::error_code TruncateFile(std::FILE* file, std::uintmax_t size) noexcept {
+  if (std::fflush(file) != 0) return {errno, std::generic_category()};
+#ifdef _WIN32
+  const errno_t err = _chsize_s(_fileno(file), static_cast<long long>(size));
+  if (err != 0) return {err, std::generic_category()};
+#else
+  if (ftruncate(fileno(file), static_cast<off_t>(size)) != 0) {
+    return {errno, std::generic_category()};
+  }
+#endif
+  return {};
+}
+
+FileOwner OwnerOf([[maybe_unused]] const std::filesystem::path& path) noexcept {
+#ifndef _WIN32
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0) return {info.st_uid, info.st_gid};
+#endif
+  return {};
+}
+
+void GiveTo([[maybe_unused]] std::FILE* file, [[maybe_unused]] const FileOwner& owner) noexcept {
+#ifndef _WIN32
+  if (owner.user < 0 || owner.group < 0) return;
+  struct stat info {};
+  const int fd = fileno(file);
+  if (fstat(fd, &info) != 0) return;
+  if (info.st_uid == static_cast<uid_t>(owner.user) &&
+      info.st_gid == static_cast<gid_t>(owner.group)) {
+    return;
+  }
+  // Without root, at least the group may be kept (a group the user belongs to).
+  if (fchown(fd, static_cast<uid_t>(owner.user), static_cast<gid_t>(owner.group)) != 0) {
+    [[maybe_unused]] const int ignored =
+        fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(owner.group));
+  }
+#endif
+}
+
+std::error_code LockWhileWriting([[maybe_unused]] std::FILE* file) noexcept {
+#ifndef _WIN32
+  if (flock(fileno(file), LOCK_EX) != 0) return {errno, std::generic_category()};
+#endif
+  return {};
+}
+
+bool StillNamed([[maybe_unused]] std::FILE* file,
+                [[maybe_unused]] const std::filesystem::path& path) noexcept {
+#ifndef _WIN32
+  struct stat open {};
+  struct stat named {};
+  if (fstat(fileno(file), &open) != 0 || lstat(path.c_str(), &named) != 0) return false;
+  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+#else
+  return true;
+#endif
+}
+
+bool RemoveIfUnlocked(const std::filesystem::path& path) noexcept {
+#ifdef _WIN32
+  // Opening without sharing fails while the writer has it open; closing then deletes it.
+  const HANDLE handle =
+      CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(handle);
+  return true;
+#else
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool removed = false;
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    // Unlinked under the lock, and only if the name still holds the file that was locked.
+    struct stat open {};
+    struct stat named {};
+    if (fstat(fd, &open) == 0 && lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+        open.st_ino == named.st_ino) {
+      removed = unlink(path.c_str()) == 0;
+    }
+  }
+  close(fd);
+  return removed;
 #endif
 }
 

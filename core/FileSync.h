@@ -53,4 +53,39 @@ bool ExchangeNames(const std::filesystem::path& a, const std::filesystem::path& 
 // Makes a rename in `folder` durable where the platform needs it; best effort.
 void SyncFolder(const std::filesystem::path& folder) noexcept;
 
+// Renames `from` to `to` only when nothing has the name `to` yet (std::errc::file_exists
+// otherwise); nothing is ever replaced.
+std::error_code RenameNoReplace(const std::filesystem::path& from,
+                                const std::filesystem::path& to) noexcept;
+
+// Sets aside `size` bytes on the disk for the open file, so writing that much later cannot
+// run out of space. The file's contents are not changed.
+std::error_code ReserveSpace(std::FILE* file, std::uintmax_t size) noexcept;
+// Cuts or extends the open file to `size` bytes.
+std::error_code TruncateFile(std::FILE* file, std::uintmax_t size) noexcept;
+
+// Who owns a file, where the system has owners (POSIX); empty elsewhere.
+struct FileOwner {
+  long long user = -1;
+  long long group = -1;
+};
+FileOwner OwnerOf(const std::filesystem::path& path) noexcept;
+// Gives the open file to `owner`; best effort, as only root may give a file away.
+void GiveTo(std::FILE* file, const FileOwner& owner) noexcept;
+
+// A temporary file is locked by its writer for as long as the writer may still rename it, so
+// clean-up knows a live one from one a killed writer left. On Windows the file is opened
+// without sharing, which already keeps everyone else out; these then do nothing.
+std::error_code LockWhileWriting(std::FILE* file) noexcept;
+// True when `path` still names the open `file` (clean-up did not take it away meanwhile).
+bool StillNamed(std::FILE* file, const std::filesystem::path& path) noexcept;
+// Deletes `path` unless its writer is still at work; true when it was deleted.
+bool RemoveIfUnlocked(const std::filesystem::path& path) noexcept;
+// POSIX renames an open file, which keeps the lock to the end; Windows must close it first.
+#ifdef _WIN32
+inline constexpr bool kRenamesOpenFiles = false;
+#else
+inline constexpr bool kRenamesOpenFiles = true;
+#endif
+
 }  // namespace kitrova::core::detail

@@ -76,9 +76,17 @@ void SeedProgramFolder(const fs::path& folder, const std::vector<fs::path>& sour
   }
 }
 
+bool HoldsProgramFiles(const fs::path& folder) {
+  return IsFile(folder / "Pic" / "splash.bmp");
+}
+
 fs::path ChooseProgramFolder(const fs::path& executableFolder, const fs::path& userFolder,
                              const std::vector<fs::path>& sources) {
-  if (CanWriteInFolder(executableFolder) || userFolder.empty()) return executableFolder;
+  // Root may write in /usr/bin too; only a folder laid out as the program's is one.
+  if ((HoldsProgramFiles(executableFolder) && CanWriteInFolder(executableFolder)) ||
+      userFolder.empty()) {
+    return executableFolder;
+  }
   std::error_code ec;
   fs::create_directories(userFolder, ec);
   if (!CanWriteInFolder(userFolder)) return executableFolder;

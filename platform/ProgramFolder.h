@@ -18,8 +18,13 @@ bool CanWriteInFolder(const std::filesystem::path& folder);
 void SeedProgramFolder(const std::filesystem::path& folder,
                        const std::vector<std::filesystem::path>& sources);
 
-// `executableFolder` when it can be written; otherwise `userFolder`, created and seeded
-// from `sources`. If even that folder cannot be created, the executable's folder.
+// True when `folder` holds the program's pictures, as the portable archive and the build
+// tree do (an installed executable's folder, such as /usr/bin, does not).
+bool HoldsProgramFiles(const std::filesystem::path& folder);
+
+// `executableFolder` when it holds the program's files and can be written, whoever runs the
+// program; otherwise `userFolder`, created and seeded from `sources`. If even that folder
+// cannot be created, the executable's folder.
 std::filesystem::path ChooseProgramFolder(const std::filesystem::path& executableFolder,
                                           const std::filesystem::path& userFolder,
                                           const std::vector<std::filesystem::path>& sources);

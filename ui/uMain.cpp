@@ -26,6 +26,7 @@
 
 #include "core/CatalogFile.h"
 #include "core/CatalogOps.h"
+#include "core/FileReplace.h"
 #include "platform/Cp1251.h"
 #include "platform/ModalDialog.h"
 #include "settings/Settings.h"
@@ -371,6 +372,8 @@ bool TMainForm::LoadPictures() {
 }
 
 void TMainForm::FormCreate() {
+  // Backup copies killed half way left temporary files no later copy would remove.
+  core::RemoveDeadTemporaries(core::BackupFolderPath(state_.ProgramFolder));
   try {
     // 1. Pictures.
     if (!LoadPictures()) return;
@@ -568,6 +571,7 @@ void TMainForm::FitOuterSize() {
   }
   // Placed by its client area, which does not depend on how the frame is positioned.
   frameTarget_ = QRect(outerTopLeft, outerSize_);
+  firstFrame_ = frameGeometry();
   setGeometry(frameTarget_.marginsRemoved(margins));
   // A window manager still busy framing the window may drop that request: check back a few
   // times, briefly, so a later move by the user is never undone.
@@ -576,7 +580,11 @@ void TMainForm::FitOuterSize() {
 }
 
 void TMainForm::SettlePlacement() {
-  if (settleChecks_ <= 0 || !isVisible() || frameGeometry() == frameTarget_) return;
+  // Asked again only while the frame sits where the window manager first put it: any other
+  // geometry is ours, granted, or somebody else's (the user's, a tiling window manager's),
+  // and neither may be undone.
+  const QRect frame = frameGeometry();
+  if (settleChecks_ <= 0 || !isVisible() || frame != firstFrame_ || frame == frameTarget_) return;
   --settleChecks_;
   if (const QMargins margins = FrameMargins(windowHandle()); !margins.isNull()) {
     setGeometry(frameTarget_.marginsRemoved(margins));

@@ -189,8 +189,10 @@ class TMainForm : public QMainWindow {
   bool placed_ = false;
   // A window manager reports the frame only after the window is shown.
   bool frameCounted_ = false;
-  // Where the frame was meant to go, and how many more times to check it got there.
+  // Where the frame was meant to go, where the window manager first put it, and how many
+  // more times to check it got there.
   QRect frameTarget_;
+  QRect firstFrame_;
   int settleChecks_ = 0;
 };
 

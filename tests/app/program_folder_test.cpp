@@ -34,6 +34,29 @@ TEST(ProgramFolderTest, WritableExecutableFolderIsTheProgramFolder) {
   EXPECT_FALSE(CanWriteInFolder(exe / "missing"));
 }
 
+// Whoever runs it (root may write anywhere), an executable's folder without the program's
+// pictures, as /usr/bin after installing, is not the program folder.
+TEST(ProgramFolderTest, OnlyAFolderWithThePicturesIsTheProgramFolder) {
+  struct Case {
+    const char* what;
+    bool pictures;
+    bool chosen;  // the executable's folder is the program folder
+  };
+  for (const Case& c : {Case{"portable copy", true, true}, Case{"installed", false, false}}) {
+    SCOPED_TRACE(c.what);
+    testing::TempFolder exe;
+    testing::TempFolder data;
+    data.installAssets();
+    if (c.pictures) exe.installAssets();
+    testing::TempFolder home;
+    const fs::path user = home / "Kitrova";
+    const fs::path chosen = ChooseProgramFolder(exe.path(), user, {exe.path(), data.path()});
+    EXPECT_EQ(chosen, c.chosen ? exe.path() : user);
+    EXPECT_TRUE(fs::is_regular_file(chosen / "Pic" / "splash.bmp"));
+    EXPECT_TRUE(fs::is_regular_file(chosen / "Backup" / "base.krv"));
+  }
+}
+
 TEST(ProgramFolderTest, UnwritableExecutableFolderGivesASeededUserFolder) {
 #ifdef _WIN32
   GTEST_SKIP() << "folder permissions are tried on POSIX systems only";

@@ -78,11 +78,15 @@ TEST_F(CopiesTest, BackupCreatesTheFolderAndNamesTheCopyByTheMoment) {
   WriteFileBytes(catalog, "first");
   TakeBackupCopy(state, {2005, 3, 7, 9, 5, 2});
   WriteFileBytes(catalog, "second");
-  TakeBackupCopy(state, {2005, 3, 7, 9, 5, 2});  // the same second: the later one stays
+  TakeBackupCopy(state, {2005, 3, 7, 9, 5, 2});  // the same second: both copies stay
+  WriteFileBytes(catalog, "third");
+  TakeBackupCopy(state, {2005, 3, 7, 9, 5, 2});
 
-  EXPECT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()), 1);
-  EXPECT_EQ(ReadFileBytes(backups / "backup2005_3_7_9_5_2.krv"), "second");
-  EXPECT_EQ(ReadFileBytes(catalog), "second");
+  EXPECT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()), 3);
+  EXPECT_EQ(ReadFileBytes(backups / "backup2005_3_7_9_5_2.krv"), "first");
+  EXPECT_EQ(ReadFileBytes(backups / "backup2005_3_7_9_5_2_2.krv"), "second");
+  EXPECT_EQ(ReadFileBytes(backups / "backup2005_3_7_9_5_2_3.krv"), "third");
+  EXPECT_EQ(ReadFileBytes(catalog), "third");
 }
 
 TEST_F(CopiesTest, BackupDisabledDoesNothing) {

@@ -1,6 +1,8 @@
 // A process killed in the middle of a save or a copy leaves every file either as it was
 // before that operation or as it is after it, and leaves at most one stray file per
-// target, which the next successful operation on that target removes.
+// target, which the next successful operation on that target removes. Backup copies get a
+// name of their own each time: a killed one is missing or whole, and the next backup copy
+// removes what it left in "Backup".
 //
 // POSIX only: it needs fork() and SIGKILL. Windows has no way to stop a process at an
 // arbitrary instruction that leaves the file system as a crash would (TerminateProcess
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -34,7 +37,14 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kKills = 100;
-const Moment kBackupMoment{2000, 1, 1, 0, 0, 0};
+
+// Each backup copy is taken at a moment of its own, also when a killed one is tried again
+// (as the clock has moved on by then): operation k of round r.
+Moment BackupMoment(int k, int round) {
+  const int n = k / 3 * 1000 + round;
+  return {2000 + n / 31104000, 1 + n / 2592000 % 12, 1 + n / 86400 % 30,
+          n / 3600 % 24,       n / 60 % 60,          n % 60};
+}
 
 // Generation g of the catalog: up to 10000 records whose text and count change with g.
 // The records are made once; a generation only stamps its number into each name.
@@ -97,6 +107,15 @@ std::string ReadAll(const fs::path& path) {
   return bytes;
 }
 
+// Temporary files of replacements, whatever their target.
+int Temporaries(const fs::path& folder) {
+  int found = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().filename().string().rfind(".~", 0) == 0) ++found;
+  }
+  return found;
+}
+
 int StrayFiles(const fs::path& folder, const fs::path& expected) {
   int stray = 0;
   for (const auto& entry : fs::directory_iterator(folder)) {
@@ -124,8 +143,6 @@ class KilledSaveTest : public ::testing::Test {
     state = std::make_unique<CatalogState>(root / "program");
     state->CurrentBasePath = root / "catalogs" / "catalog.krv";
     state->BackupEnabled = true;
-    targets = {state->CurrentBasePath, WorkingCopyPath(state->ProgramFolder),
-               BackupFolderPath(state->ProgramFolder) / BackupFileName(kBackupMoment)};
   }
   void TearDown() override {
     std::error_code ec;
@@ -143,28 +160,72 @@ class KilledSaveTest : public ::testing::Test {
         TakeWorkingCopy(*state);
         break;
       default:
-        TakeBackupCopy(*state, kBackupMoment);
+        TakeBackupCopy(*state, BackupMoment(k, round));
         break;
     }
   }
 
+  // The file operation k writes; target t is operation k's when k % 3 == t.
+  fs::path Target(int k) const {
+    switch (k % 3) {
+      case 0:
+        return state->CurrentBasePath;
+      case 1:
+        return WorkingCopyPath(state->ProgramFolder);
+      default:
+        const auto finished = finishedIn.find(k);
+        return BackupFolderPath(state->ProgramFolder) /
+               BackupFileName(
+                   BackupMoment(k, finished != finishedIn.end() ? finished->second : round));
+    }
+  }
+
+  // Leftovers beside target t: any other file beside the catalog and the working copy; in
+  // "Backup", which keeps every copy, the temporary files.
+  int Stray(int t, int lastOperation) const {
+    const fs::path target = Target(lastOperation);
+    return t == 2 ? Temporaries(target.parent_path()) : StrayFiles(target.parent_path(), target);
+  }
+
+  // The backup copies but the latest, so the memory file system does not fill up.
+  void DropOldBackups(int done) const {
+    int latest = done - 1;
+    while (latest % 3 != 2) --latest;
+    for (const auto& entry : fs::directory_iterator(BackupFolderPath(state->ProgramFolder))) {
+      if (entry.path().filename().string().rfind("backup", 0) == 0 &&
+          entry.path() != Target(latest)) {
+        fs::remove(entry.path());
+      }
+    }
+  }
+
+  // Runs operation k as part of the current round and records that it finished.
+  void Finish(int k) {
+    RunOperation(k);
+    finishedIn[k] = round;
+  }
+
   fs::path root;
   std::unique_ptr<CatalogState> state;
-  std::vector<fs::path> targets;
+  int round = 0;                  // 0: before the first kill
+  std::map<int, int> finishedIn;  // operation -> the round it finished in
 };
 
 TEST_F(KilledSaveTest, EveryFileIsBeforeOrAfterAndStrayFilesGoAway) {
   Images images;
   int done = 0;  // operations finished since the start
   const auto cycleStart = std::chrono::steady_clock::now();
-  for (int k = 0; k < 3; ++k) RunOperation(done++);
+  for (int k = 0; k < 3; ++k) Finish(done++);
   const auto cycle = std::chrono::steady_clock::now() - cycleStart;
   const auto cycleMicros = std::chrono::duration_cast<std::chrono::microseconds>(cycle).count();
 
   std::mt19937 random(12345);
   int kept = 0, replaced = 0, idle = 0, wrong = 0, tooManyStray = 0, strayAfterSave = 0;
   int maxStray = 0;
-  for (int round = 0; round < kKills; ++round) {
+  for (int kill = 0; kill < kKills; ++kill) {
+    round = 2 * kill + 1;
+    // The saver starts with each kind of operation in turn, so backup copies are killed too.
+    while (done % 3 != kill % 3) Finish(done++);
     int channel[2];
     ASSERT_EQ(pipe(channel), 0);
     const pid_t child = fork();
@@ -196,32 +257,49 @@ TEST_F(KilledSaveTest, EveryFileIsBeforeOrAfterAndStrayFilesGoAway) {
     int finished = 0;
     while (read(channel[0], &byte, 1) == 1) ++finished;
     close(channel[0]);
+    for (int k = done; k < done + finished; ++k) finishedIn[k] = round;
     done += finished;
 
     // Finished operations hold their generation; the one under way may hold either.
     const int running = done;
     bool runningReplaced = false;
-    for (int t = 0; t < 3; ++t) {
-      int last = t;  // the last finished operation on target t
+    const auto lastOn = [&](int t) {  // the last finished operation on target t
+      int last = t;
       while (last + 3 < done) last += 3;
-      const std::string now = ReadAll(targets[t]);
+      return last;
+    };
+    for (int t = 0; t < 3; ++t) {
+      const int last = lastOn(t);
+      const bool runningHere = running % 3 == t;
+      if (t == 2 && runningHere) {
+        // The backup copy under way has a name of its own: missing or whole.
+        const std::string fresh = ReadAll(Target(running));
+        if (fresh == images.of(running / 3 + 1)) {
+          runningReplaced = true;
+        } else if (fresh != "<missing>") {
+          ++wrong;
+          ADD_FAILURE() << "after kill " << kill << " " << Target(running).filename()
+                        << " is a partial backup copy";
+        }
+      }
+      const std::string now = ReadAll(Target(last));
       if (now == images.of(last / 3 + 1)) continue;
-      if (running % 3 == t && now == images.of(running / 3 + 1)) {
+      if (runningHere && t != 2 && now == images.of(running / 3 + 1)) {
         runningReplaced = true;
         continue;
       }
       ++wrong;
-      ADD_FAILURE() << "after kill " << round << " " << targets[t].filename()
+      ADD_FAILURE() << "after kill " << kill << " " << Target(last).filename()
                     << " is neither the content before nor after its operation";
     }
     if (finished == 0 && !runningReplaced) ++idle;
     runningReplaced ? ++replaced : ++kept;
     // The saver adopted the new content but did not report it: count it as done.
-    if (runningReplaced) ++done;
+    if (runningReplaced) finishedIn[done++] = round;
 
     int strayNow = 0;
-    for (const fs::path& target : targets) {
-      const int stray = StrayFiles(target.parent_path(), target);
+    for (int t = 0; t < 3; ++t) {
+      const int stray = Stray(t, lastOn(t));
       strayNow += stray;
       if (stray > 1) ++tooManyStray;
     }
@@ -229,10 +307,13 @@ TEST_F(KilledSaveTest, EveryFileIsBeforeOrAfterAndStrayFilesGoAway) {
 
     // One more operation on each target: its success removes that target's leftovers,
     // whichever operation the kill interrupted (it may have finished all but its clean-up).
-    for (int t = 0; t < 3; ++t) RunOperation(done++);
-    for (const fs::path& target : targets) {
-      if (StrayFiles(target.parent_path(), target) != 0) ++strayAfterSave;
+    // Later, as the clock has moved on: a backup copy tried again gets another name.
+    ++round;
+    for (int t = 0; t < 3; ++t) Finish(done++);
+    for (int t = 0; t < 3; ++t) {
+      if (Stray(t, lastOn(t)) != 0) ++strayAfterSave;
     }
+    DropOldBackups(done);
   }
 
   std::printf(

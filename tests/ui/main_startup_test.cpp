@@ -66,6 +66,19 @@ TEST_F(StartupTest, SecondStartOpensTheSameCatalogWithoutAsking) {
   EXPECT_EQ(form->GridModel->rowCount(), 5);
 }
 
+// Backup copies killed half way leave temporary files that no later copy of theirs removes;
+// start-up does, and keeps the backup copies themselves.
+TEST_F(StartupTest, StartUpRemovesWhatKilledBackupCopiesLeft) {
+  writeSettings(catalogPath());
+  writeCatalog(SampleRecords());
+  const fs::path backups = core::BackupFolderPath(folder.path());
+  WriteFileBytes(backups / ".~0123456789abcdef.01234567.tmp", "dead");
+  WriteFileBytes(backups / "backup2005_3_7_9_5_2.krv", "kept");
+  start();
+  EXPECT_FALSE(fs::exists(backups / ".~0123456789abcdef.01234567.tmp"));
+  EXPECT_EQ(ReadFileBytes(backups / "backup2005_3_7_9_5_2.krv"), "kept");
+}
+
 TEST_F(StartupTest, MissingSeedEndsStartUpWithTheErrorAndNoWorkingCopy) {
   fs::remove(folder / "Backup" / "base.krv");
   writeSettings({});
