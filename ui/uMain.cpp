@@ -26,6 +26,7 @@
 
 #include "core/CatalogFile.h"
 #include "core/CatalogOps.h"
+#include "core/FileLock.h"
 #include "platform/Cp1251.h"
 #include "platform/ModalDialog.h"
 #include "settings/Settings.h"
@@ -58,6 +59,36 @@ QString ChangesKeptText(const std::filesystem::path& path) {
   return QStringLiteral(
              "Изменения в базе \"%1\" не отменены и остались в ней: рабочую копию этой базы "
              "создать не удалось, поэтому вернуть её прежнее содержимое нельзя.")
+      .arg(platform::PathToQString(path));
+}
+
+QString ReloadedText(const std::filesystem::path& path, bool commandStops) {
+  QString text = QStringLiteral(
+                     "Файл базы \"%1\" изменила другая программа. База прочитана заново: в "
+                     "таблице то, что сейчас записано в файле.")
+                     .arg(platform::PathToQString(path));
+  if (commandStops) {
+    text += QStringLiteral(" Команда не выполнена: выберите запись и повторите её.");
+  }
+  return text;
+}
+
+QString LockHeldText(const core::LockHeldError& error) {
+  const core::LockHolder& holder = error.holder();
+  QString who =
+      holder.who.empty() ? QStringLiteral("другой программой") : QString::fromStdString(holder.who);
+  if (holder.pid != 0) who += QStringLiteral(", процесс %1").arg(holder.pid);
+  return QStringLiteral(
+             "База \"%1\" открыта в другой программе (%2). Изменять базу может только одна "
+             "программа сразу; закройте её там и повторите.")
+      .arg(platform::PathToQString(error.path()), who);
+}
+
+QString OthersChangesQuestion(const std::filesystem::path& path) {
+  return QStringLiteral(
+             "Базу \"%1\" за это время изменяла и другая программа. Если вернуть базу к "
+             "виду, какой она была при открытии, пропадут и эти изменения. Вернуть прежнее "
+             "содержимое базы? (\"Нет\" оставит базу как есть, со всеми изменениями.)")
       .arg(platform::PathToQString(path));
 }
 
@@ -447,7 +478,37 @@ void TMainForm::FlushSelection() {
 }
 
 void TMainForm::ReportError(const std::exception& error) {
+  if (const auto* held = dynamic_cast<const core::LockHeldError*>(&error)) {
+    platform::ShowErrorText(dialogs_, this, LockHeldText(*held));
+    return;
+  }
   platform::ShowException(dialogs_, this, error);
+}
+
+bool TMainForm::ReloadIfChangedOnDisk(bool commandStops) {
+  if (!core::ChangedOnDisk(state_)) return false;
+  try {
+    core::ReloadChangedCatalog(state_);
+  } catch (...) {
+    FillGrid();
+    throw;
+  }
+  FillGrid();
+  dialogs_.message(this, platform::MessageKind::Information,
+                   ReloadedText(state_.CurrentBasePath, commandStops),
+                   platform::MessageButtons::Ok);
+  return true;
+}
+
+void TMainForm::FormActivate() {
+  if (checkingDisk_) return;
+  checkingDisk_ = true;
+  try {
+    ReloadIfChangedOnDisk(false);
+  } catch (const std::exception& error) {
+    ReportError(error);
+  }
+  checkingDisk_ = false;
 }
 
 void TMainForm::FormResize() {
@@ -475,7 +536,14 @@ void TMainForm::FormClose() {
       }
     } else {
       try {
-        core::RestoreWorkingCopy(state_);
+        // Another program's records would go with ours: only an explicit Yes drops them.
+        const bool othersWrote = state_.ChangedElsewhere || core::ChangedOnDisk(state_);
+        if (!othersWrote ||
+            dialogs_.message(this, platform::MessageKind::Confirmation,
+                             OthersChangesQuestion(state_.CurrentBasePath),
+                             platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes) {
+          core::RestoreWorkingCopy(state_);
+        }
       } catch (const std::exception& error) {
         // The working copy is now the only copy of the earlier content: it goes where the
         // next start's working copy cannot replace it.
@@ -541,6 +609,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 bool TMainForm::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
+  if (event->type() == QEvent::WindowActivate) FormActivate();
   // Under X11 the frame is unknown at first showing and no event announces it: look again
   // after each event until the window manager has framed the window.
   if (placed_ && !frameCounted_) FitOuterSize();

@@ -115,6 +115,11 @@ class TMainForm : public QMainWindow {
   // TakeWorkingCopy for the catalog just made current. A failure is reported, adding that
   // this catalog's changes cannot be undone at exit; it ends nothing else.
   void TakeWorkingCopyOrWarn();
+  // When another program changed the current catalog on disk: reads it again, shows it and
+  // says so (adding, with `commandStops`, that the running command was not carried out).
+  // True when it did. A catalog that cannot be read again is not written any more: the
+  // error is thrown for the command's handler.
+  bool ReloadIfChangedOnDisk(bool commandStops);
   // Where the pop-up menu opened last (for tests; popup() returns at once, the menu is not
   // modal).
   QPoint LastPopupPosition() const { return lastPopupPosition_; }
@@ -123,6 +128,8 @@ class TMainForm : public QMainWindow {
   void FormCreate();
   void FormResize();
   void FormClose();
+  // The window became active: what it shows is checked against the file on disk.
+  void FormActivate();
 
   void NewBaseSpeedButtonMouseMove();
   void OpenSpeedButtonMouseMove();
@@ -192,6 +199,8 @@ class TMainForm : public QMainWindow {
   // Where the frame was meant to go, and how many more times to check it got there.
   QRect frameTarget_;
   int settleChecks_ = 0;
+  // A check on activation is under way (its box activates the window again).
+  bool checkingDisk_ = false;
 };
 
 }  // namespace kitrova::ui

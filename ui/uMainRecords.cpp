@@ -35,10 +35,18 @@ QString FullTableText() {
 // The start of every change: the moment is read first, a catalog that could not be read is
 // refused (it must never be overwritten from whatever the table holds), and the backup copy
 // is taken before any other check, dialog or question. False when the command stops here.
-bool BeginChange(TMainForm& main) {
+// A catalog another program changed is read again and shown first; a command on a selected
+// row then stops, since the rows it saw are gone.
+enum class AfterReload { GoOn, Stop };
+
+bool BeginChange(TMainForm& main, AfterReload afterReload) {
   const core::Moment moment = core::CurrentMoment();
   if (!main.State().CatalogLoaded) {
     platform::ShowErrorText(main.Dialogs(), &main, kNotLoadedText);
+    return false;
+  }
+  if (main.ReloadIfChangedOnDisk(afterReload == AfterReload::Stop) &&
+      afterReload == AfterReload::Stop) {
     return false;
   }
   core::TakeBackupCopy(main.State(), moment);
@@ -75,9 +83,11 @@ void SaveAndRefill(TMainForm& main) {
   try {
     core::SaveCatalog(state, state.CurrentBasePath);
   } catch (...) {
+    core::NoteWritten(state);
     main.FillGrid();
     throw;
   }
+  core::NoteWritten(state);
   main.FillGrid();
 }
 
@@ -123,6 +133,8 @@ std::optional<core::DistroRecord> EditedRecord(const RecordTexts& texts, const R
 }
 
 void StoreNewRecord(TMainForm& main, const core::DistroRecord& record) {
+  // The dialog may have been open for long: a catalog changed meanwhile gets the record too.
+  main.ReloadIfChangedOnDisk(false);
   core::StoreNewRecord(main.State(), record);
   SaveAndRefill(main);
 }
@@ -131,7 +143,7 @@ void TMainForm::AddSpeedButtonClick() {
   RecordForm* const form = Forms().AddForm;
   if (!form) return;
   try {
-    if (!BeginChange(*this)) return;
+    if (!BeginChange(*this, AfterReload::GoOn)) return;
     if (State().DistroTable.full()) {
       platform::ShowErrorText(dialogs_, this, FullTableText());
       return;
@@ -150,7 +162,7 @@ void TMainForm::EditSpeedButtonClick() {
   RecordForm* const form = Forms().EditForm;
   if (!form) return;
   try {
-    if (!BeginChange(*this)) return;
+    if (!BeginChange(*this, AfterReload::Stop)) return;
     const int position = SelectedPosition(*this);
     if (position == 0) return;
     const core::DistroRecord stored = State().DistroTable.at(position);
@@ -158,7 +170,7 @@ void TMainForm::EditSpeedButtonClick() {
     const RecordTexts shown = form->Texts();
     const std::optional<core::DistroRecord> record = RunRecordDialog(
         *this, *form, [&](const RecordTexts& texts) { return EditedRecord(texts, shown, stored); });
-    if (!record) return;
+    if (!record || ReloadIfChangedOnDisk(true)) return;
     core::StoreRecordAt(State(), position, *record);
     SaveAndRefill(*this);
     form->EmptyFields();
@@ -169,7 +181,7 @@ void TMainForm::EditSpeedButtonClick() {
 
 void TMainForm::DelSpeedButtonClick() {
   try {
-    if (!BeginChange(*this)) return;
+    if (!BeginChange(*this, AfterReload::Stop)) return;
     const int position = SelectedPosition(*this);
     if (position == 0) return;
     // Only an explicit Yes deletes; the close box and Esc keep the record.
@@ -177,6 +189,7 @@ void TMainForm::DelSpeedButtonClick() {
                           MessageButtons::YesNo) != MessageAnswer::Yes) {
       return;
     }
+    if (ReloadIfChangedOnDisk(true)) return;
     core::DeletePosition(State().DistroTable, position);
     // Saved in the order the table has, which may be a column's order.
     SaveAndRefill(*this);
