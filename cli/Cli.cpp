@@ -18,8 +18,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   app.footer(
       "Messages and errors are in English, on standard error. Record texts are printed in "
       "UTF-8.\nExit status: 0 done, 1 refused (or: check found something, search found "
-      "nothing), 2 bad arguments (or: check cannot read the catalog).\nClose Kitrova while "
-      "kitrova-cli writes a catalog: the program keeps the catalog in memory.");
+      "nothing), 2 bad arguments (or: check cannot read the catalog, or import/scan found the "
+      "catalog locked by Kitrova or another kitrova-cli).");
   app.require_subcommand(1);
 
   const std::vector<Command> commands = {AddListCommand(app),   AddSearchCommand(app),

@@ -24,6 +24,7 @@ struct ImportOptions {
   std::string delimiter = "auto";
   bool dryRun = false;
   bool backup = false;
+  int wait = 0;
 };
 
 // Column index of each field in the header, -1 when absent.
@@ -83,7 +84,9 @@ int RunImport(const ImportOptions& o, std::ostream& out) {
   const std::array<int, core::kFieldCount> columns = MapHeader(rows.front());
 
   // Everything is checked against the loaded table before the file is touched.
-  WritableCatalog catalog(PathFromUtf8(o.catalog));
+  WritableCatalog catalog(
+      PathFromUtf8(o.catalog),
+      o.dryRun ? std::nullopt : std::optional<WriterLockRequest>({"kitrova-cli import", o.wait}));
   std::vector<core::DistroRecord> records;
   records.reserve(rows.size() - 1);
   std::size_t cut = 0;
@@ -151,6 +154,10 @@ Command AddImportCommand(CLI::App& app) {
   cmd->add_flag("--dry-run", o->dryRun, "Check everything, write nothing");
   cmd->add_flag("--backup", o->backup,
                 "Copy the catalog into Backup/ beside it first (backupY_M_D_h_m_s.krv)");
+  cmd->add_option("--wait", o->wait,
+                  "Seconds to wait while Kitrova or another kitrova-cli writes the catalog "
+                  "(default 0); then refused with exit status 2")
+      ->check(CLI::Range(0, 86400));
   return {cmd, [o](std::ostream& out, std::ostream&) { return RunImport(*o, out); }};
 }
 

@@ -24,6 +24,7 @@ struct ScanOptions {
   std::string catalog, folder, type, license;
   bool dryRun = false;
   bool backup = false;
+  int wait = 0;
 };
 
 bool IsInstaller(const fs::path& file) {
@@ -53,7 +54,9 @@ int RunScan(const ScanOptions& o, std::ostream& out, std::ostream& err) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) throw CliError(o.folder + " is not a folder");
 
-  WritableCatalog catalog(PathFromUtf8(o.catalog));
+  WritableCatalog catalog(
+      PathFromUtf8(o.catalog),
+      o.dryRun ? std::nullopt : std::optional<WriterLockRequest>({"kitrova-cli scan", o.wait}));
   std::set<std::string> known;
   for (std::int32_t i = 1; i <= catalog.table().count(); ++i) {
     known.insert(catalog.table().at(i).Path.str());
@@ -131,6 +134,10 @@ Command AddScanCommand(CLI::App& app) {
   cmd->add_flag("--dry-run", o->dryRun, "Show what would be added, write nothing");
   cmd->add_flag("--backup", o->backup,
                 "Copy the catalog into Backup/ beside it first (backupY_M_D_h_m_s.krv)");
+  cmd->add_option("--wait", o->wait,
+                  "Seconds to wait while Kitrova or another kitrova-cli writes the catalog "
+                  "(default 0); then refused with exit status 2")
+      ->check(CLI::Range(0, 86400));
   return {cmd, [o](std::ostream& out, std::ostream& err) { return RunScan(*o, out, err); }};
 }
 

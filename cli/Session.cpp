@@ -23,6 +23,14 @@ bool IsWorkingCopyName(const fs::path& path) {
   return core::IsWorkingCopy(absolute.parent_path(), absolute);
 }
 
+std::string HolderText(const core::LockHolder& holder) {
+  if (holder.who.empty()) return "locked by another program";
+  std::string text =
+      holder.who == core::kProgramLockHolder ? "open in Kitrova" : "in use by " + holder.who;
+  if (holder.pid != 0) text += ", process " + std::to_string(holder.pid);
+  return text;
+}
+
 }  // namespace
 
 std::string Utf8Path(const fs::path& path) {
@@ -53,11 +61,23 @@ void ReadCatalog(core::CatalogState& state, const fs::path& path) {
   }
 }
 
-WritableCatalog::WritableCatalog(const fs::path& path) : state_(fs::absolute(path).parent_path()) {
+WritableCatalog::WritableCatalog(const fs::path& path, const std::optional<WriterLockRequest>& lock)
+    : state_(fs::absolute(path).parent_path()) {
   state_.CurrentBasePath = fs::absolute(path);
   if (IsWorkingCopyName(path)) {
     throw CliError(Utf8Path(path) +
                    " is the program's working copy, which it deletes on exit; not written");
+  }
+  try {
+    if (lock) {
+      lock_ = core::LockCatalog(state_.CurrentBasePath, lock->who,
+                                std::chrono::seconds(lock->waitSeconds));
+    }
+  } catch (const core::LockHeldError& error) {
+    throw CliError(Utf8Path(path) + " is " + HolderText(error.holder()) + "; not written",
+                   kLockedStatus);
+  } catch (const core::CatalogError& error) {
+    throw CliError(Describe(error));
   }
   try {
     const FileStamp before = StampOf(path);

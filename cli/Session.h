@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "core/CatalogState.h"
+#include "core/FileLock.h"
 
 namespace kitrova::cli {
 
@@ -37,12 +39,26 @@ FileStamp StampOf(const std::filesystem::path& path);
 // read-only catalog too. A trailing piece shorter than a record is ignored, as on loading.
 void ReadCatalog(core::CatalogState& state, const std::filesystem::path& path);
 
+// Who takes a catalog's writer's lock, and how long to wait for it.
+struct WriterLockRequest {
+  std::string who;  // "kitrova-cli import"
+  int waitSeconds = 0;
+};
+
+// The status of a refusal because another program holds the catalog's writer's lock.
+inline constexpr int kLockedStatus = 2;
+
 class WritableCatalog {
  public:
+  // With a lock request, first takes the catalog's writer's lock (held until destroyed), so
+  // nobody writes between this read and the save; a lock still held after the wait is
+  // refused with kLockedStatus, naming its holder, the catalog untouched. Without one (a
+  // dry run writes nothing) no lock is taken.
   // Loads with the core's LoadCatalog. Refuses the program's working copy "_tmp.krv" and a
   // file with a trailing piece (saving would drop it), so nothing is ever written back
   // that was not read completely.
-  explicit WritableCatalog(const std::filesystem::path& path);
+  explicit WritableCatalog(const std::filesystem::path& path,
+                           const std::optional<WriterLockRequest>& lock = std::nullopt);
 
   core::CatalogState& state() { return state_; }
   core::CatalogTable& table() { return state_.DistroTable; }
@@ -55,6 +71,7 @@ class WritableCatalog {
   void refuseIfChanged() const;
 
   core::CatalogState state_;
+  core::FileLock lock_;
   FileStamp stamp_;
 };
 
