@@ -31,9 +31,6 @@ void StoreNewRecords(CatalogState& state, std::span<const DistroRecord> records)
 // table is sorted by name. Outside 1..count throws std::out_of_range, nothing changed.
 void StoreRecordAt(CatalogState& state, std::int32_t position, const DistroRecord& record);
 
-// Who the program's own writer's lock names.
-inline constexpr std::string_view kProgramLockHolder = "Kitrova";
-
 // A catalog that was loaded from `path` becomes current, sorted by name. Its writer's lock
 // is taken first (LockHeldError while another process holds it); on any failure the
 // catalog that was current stays current, with its lock.

@@ -14,6 +14,9 @@
 
 namespace kitrova::core {
 
+// The name the program writes into the locks it holds.
+inline constexpr std::string_view kProgramLockHolder = "Kitrova";
+
 // Who holds a lock, as the holder wrote it into the lock file. pid 0: not known (the lock
 // is on the catalog itself, or the holder has not written its name yet).
 struct LockHolder {
