@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,7 @@ const QString kReloaded = QStringLiteral("изменила другая прог
 const QString kNotCarriedOut = QStringLiteral("Команда не выполнена");
 
 class WindowAndCliTest : public ::testing::Test {
- protected:
+ public:
   WindowAndCliTest() {
     folder.installAssets();
     catalog = folder / "cat.krv";
