@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -62,15 +63,23 @@ QString ChangesKeptText(const std::filesystem::path& path) {
       .arg(platform::PathToQString(path));
 }
 
-QString ReloadedText(const std::filesystem::path& path, bool commandStops) {
+QString ReloadedText(const std::filesystem::path& path, bool recordGone) {
   QString text = QStringLiteral(
                      "Файл базы \"%1\" изменила другая программа. База прочитана заново: в "
                      "таблице то, что сейчас записано в файле.")
                      .arg(platform::PathToQString(path));
-  if (commandStops) {
-    text += QStringLiteral(" Команда не выполнена: выберите запись и повторите её.");
+  if (recordGone) {
+    text += QStringLiteral(" Выбранной записи в ней больше нет, поэтому команда не выполнена.");
   }
   return text;
+}
+
+// The first table position holding exactly `record`, or 0.
+int PositionOf(const core::CatalogTable& table, const core::DistroRecord& record) {
+  for (int k = 1; k <= table.count(); ++k) {
+    if (std::memcmp(&table.at(k), &record, sizeof record) == 0) return k;
+  }
+  return 0;
 }
 
 QString LockHeldText(const core::LockHeldError& error) {
@@ -485,8 +494,8 @@ void TMainForm::ReportError(const std::exception& error) {
   platform::ShowException(dialogs_, this, error);
 }
 
-bool TMainForm::ReloadIfChangedOnDisk(bool commandStops) {
-  if (!core::ChangedOnDisk(state_)) return false;
+TMainForm::DiskCheck TMainForm::ReloadIfChangedOnDisk(const core::DistroRecord* keep) {
+  if (!core::ChangedOnDisk(state_)) return DiskCheck::Unchanged;
   try {
     core::ReloadChangedCatalog(state_);
   } catch (...) {
@@ -494,17 +503,19 @@ bool TMainForm::ReloadIfChangedOnDisk(bool commandStops) {
     throw;
   }
   FillGrid();
+  const int position = keep ? PositionOf(state_.DistroTable, *keep) : 0;
+  BaseStringGrid->SetRow(position);
+  const bool gone = keep && position == 0;
   dialogs_.message(this, platform::MessageKind::Information,
-                   ReloadedText(state_.CurrentBasePath, commandStops),
-                   platform::MessageButtons::Ok);
-  return true;
+                   ReloadedText(state_.CurrentBasePath, gone), platform::MessageButtons::Ok);
+  return gone ? DiskCheck::RecordGone : DiskCheck::Reloaded;
 }
 
 void TMainForm::FormActivate() {
   if (checkingDisk_) return;
   checkingDisk_ = true;
   try {
-    ReloadIfChangedOnDisk(false);
+    ReloadIfChangedOnDisk();
   } catch (const std::exception& error) {
     ReportError(error);
   }

@@ -116,10 +116,12 @@ class TMainForm : public QMainWindow {
   // this catalog's changes cannot be undone at exit; it ends nothing else.
   void TakeWorkingCopyOrWarn();
   // When another program changed the current catalog on disk: reads it again, shows it and
-  // says so (adding, with `commandStops`, that the running command was not carried out).
-  // True when it did. A catalog that cannot be read again is not written any more: the
-  // error is thrown for the command's handler.
-  bool ReloadIfChangedOnDisk(bool commandStops);
+  // says so. With `keep`, the command works on that record: it is selected again where the
+  // catalog read still has it, else the box adds that the command was not carried out. A
+  // catalog that cannot be read again is not written any more: the error is thrown for the
+  // command's handler.
+  enum class DiskCheck { Unchanged, Reloaded, RecordGone };
+  DiskCheck ReloadIfChangedOnDisk(const core::DistroRecord* keep = nullptr);
   // Where the pop-up menu opened last (for tests; popup() returns at once, the menu is not
   // modal).
   QPoint LastPopupPosition() const { return lastPopupPosition_; }
