@@ -35,6 +35,7 @@ SingleInstance::SingleInstance(const std::filesystem::path& programFolder, QObje
   QLocalServer::removeServer(name_);
   server_.setSocketOptions(QLocalServer::UserAccessOption);
   connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::AnswerConnections);
+  // Not listening only costs a later start its raise: it then says that Kitrova runs.
   server_.listen(name_);
 }
 

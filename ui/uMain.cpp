@@ -84,13 +84,13 @@ int PositionOf(const core::CatalogTable& table, const core::DistroRecord& record
 
 QString LockHeldText(const core::LockHeldError& error) {
   const core::LockHolder& holder = error.holder();
-  QString who =
-      holder.who.empty() ? QStringLiteral("другой программой") : QString::fromStdString(holder.who);
+  QString who = QString::fromStdString(holder.who);
   if (holder.pid != 0) who += QStringLiteral(", процесс %1").arg(holder.pid);
   return QStringLiteral(
-             "База \"%1\" открыта в другой программе (%2). Изменять базу может только одна "
+             "База \"%1\" открыта в другой программе%2. Изменять базу может только одна "
              "программа сразу; закройте её там и повторите.")
-      .arg(platform::PathToQString(error.path()), who);
+      .arg(platform::PathToQString(error.path()),
+           who.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(who));
 }
 
 QString OthersChangesQuestion(const std::filesystem::path& path) {
