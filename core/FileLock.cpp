@@ -102,6 +102,10 @@ void WriteHolder(Handle handle, std::string_view who) {
   }
 }
 
+bool IsMissing(const std::error_code& error) {
+  return error.value() == ERROR_FILE_NOT_FOUND || error.value() == ERROR_PATH_NOT_FOUND;
+}
+
 void Unlock(Handle handle, const fs::path&, bool) noexcept {
   OVERLAPPED range = FarRange();
   UnlockFileEx(handle, 0, 1, 0, &range);
@@ -162,6 +166,10 @@ void WriteHolder(Handle fd, std::string_view who) {
   }
 }
 
+bool IsMissing(const std::error_code& error) {
+  return error.value() == ENOENT;
+}
+
 void Unlock(Handle fd, const fs::path& file, bool remove) noexcept {
   // Removed while still locked, so whoever opens the name next makes a fresh file.
   if (remove) ::unlink(file.c_str());
@@ -169,6 +177,15 @@ void Unlock(Handle fd, const fs::path& file, bool remove) noexcept {
 }
 
 #endif
+
+// Someone holds a lock on the catalog file itself (a writer who could make no lock file).
+bool CatalogHeldItself(const fs::path& catalog) {
+  Handle handle = kNone;
+  std::error_code error;
+  const Attempt attempt = OpenAndLock(catalog, OpenMode::ReadExisting, handle, error);
+  if (attempt == Attempt::Locked) Unlock(handle, catalog, false);
+  return attempt == Attempt::Busy;
+}
 
 }  // namespace
 
@@ -241,8 +258,12 @@ FileLock LockCatalog(const fs::path& catalog, std::string_view who,
     LockHolder holder;
     try {
       if (std::optional<FileLock> lock = TryLockFile(lockFile, who, &holder)) {
-        lock->guards_ = target;
-        return std::move(*lock);
+        // A writer who may not create files here may hold the catalog itself.
+        if (!CatalogHeldItself(target)) {
+          lock->guards_ = target;
+          return std::move(*lock);
+        }
+        holder = {};
       }
     } catch (const CatalogError&) {
       // No lock file can be made here: an existing one read-only, else the catalog itself.
@@ -250,7 +271,9 @@ FileLock LockCatalog(const fs::path& catalog, std::string_view who,
       std::error_code error;
       fs::path on = lockFile;
       Attempt attempt = OpenAndLock(lockFile, OpenMode::ReadExisting, handle, error);
+      bool lockFileMissing = false;
       if (attempt == Attempt::Failed) {
+        lockFileMissing = IsMissing(error);
         on = target;
         error.clear();
         attempt = OpenAndLock(target, OpenMode::ReadExisting, handle, error);
@@ -261,7 +284,11 @@ FileLock LockCatalog(const fs::path& catalog, std::string_view who,
         lock.handle_ = handle;
         lock.file_ = on;
         lock.guards_ = target;
-        return lock;
+        // A writer who made the lock file meanwhile has looked at the catalog before us:
+        // start again with its lock file.
+        std::error_code ec;
+        if (!lockFileMissing || !fs::is_regular_file(lockFile, ec)) return lock;
+        continue;
       }
       if (on == lockFile) holder = ReadHolder(lockFile);
     }

@@ -13,6 +13,7 @@
 #include "support/TempFolder.h"
 
 #if defined(__unix__)
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -156,6 +157,67 @@ TEST(FileLockTest, TheLockDiesWithItsProcess) {
   close(ready[1]);
   EXPECT_TRUE(fs::exists(CatalogLockPath(catalog)));
   EXPECT_FALSE(RefusedHolder(catalog, "kitrova-cli scan").has_value());
+}
+
+// Two users of one shared folder, one who may create files there and one who may not (user
+// 65534): whoever comes first, the other is refused, and the lock dies with either.
+TEST(FileLockTest, AUserWhoMayNotCreateFilesThereSharesTheLock) {
+  if (geteuid() != 0) GTEST_SKIP() << "acting as two users needs root";
+  TempFolder folder;
+  const fs::path catalog = folder / "base.krv";
+  WriteFileBytes(catalog, "records");
+  fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read |
+                                     fs::perms::others_exec);
+  // As user 65534: 0 got the lock (on `expectedFile`), 10 refused, 77 cannot switch user.
+  const auto asNobody = [&](const fs::path& expectedFile) {
+    const pid_t child = fork();
+    if (child == 0) {
+      if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(77);
+      try {
+        const FileLock lock = LockCatalog(catalog, "kitrova-cli scan");
+        _exit(lock.file() == expectedFile ? 0 : 1);
+      } catch (const LockHeldError&) {
+        _exit(10);
+      } catch (...) {
+        _exit(2);
+      }
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  {
+    const FileLock owner = LockCatalog(catalog, kProgramLockHolder);
+    const int refused = asNobody(catalog);
+    if (refused == 77) GTEST_SKIP() << "cannot switch to user 65534 here";
+    EXPECT_EQ(refused, 10) << "the owner's lock file, opened for reading";
+  }
+  // The released lock file is gone: the other user locks the catalog itself.
+  EXPECT_EQ(asNobody(catalog), 0);
+  // An existing lock file it may only read is locked read-only.
+  WriteFileBytes(CatalogLockPath(catalog), "");
+  EXPECT_EQ(asNobody(CatalogLockPath(catalog)), 0);
+  fs::remove(CatalogLockPath(catalog));
+  // Holding the catalog itself, it refuses the owner.
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(77);
+    const FileLock lock = LockCatalog(catalog, "kitrova-cli scan");
+    (void)!write(ready[1], "1", 1);
+    pause();
+    _exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  EXPECT_TRUE(RefusedHolder(catalog, kProgramLockHolder).has_value());
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+  EXPECT_FALSE(RefusedHolder(catalog, kProgramLockHolder).has_value());
 }
 #endif
 
