@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/AppSetup.h"
+#include "app/SingleInstance.h"
 #include "core/CatalogState.h"
 #include "platform/Cp1251.h"
 #include "platform/Dialogs.h"
@@ -32,8 +33,17 @@ int main(int argc, char* argv[]) {
   app::LoadQtTranslation(qtTexts, QCoreApplication::applicationDirPath());
 
   const auto programFolder = app::ProgramFolderForThisRun();
-  core::CatalogState state(programFolder);
   platform::QtDialogs dialogs;
+  // Before anything is written to the program folder: a second start only raises the first.
+  app::SingleInstance instance(programFolder);
+  if (!instance.IsFirst()) {
+    if (!instance.AskRunningToRaise()) {
+      dialogs.message(nullptr, platform::MessageKind::Information, app::AlreadyRunningText(),
+                      platform::MessageButtons::Ok);
+    }
+    return 0;
+  }
+  core::CatalogState state(programFolder);
 
   auto splash = std::make_unique<ui::TForm1>(programFolder, dialogs);
   splash->show();
@@ -54,6 +64,13 @@ int main(int argc, char* argv[]) {
   splash->hide();
   splash.reset();
 
+  QObject::connect(&instance, &app::SingleInstance::RaiseRequested, &windows.mainForm,
+                   [&main = windows.mainForm] {
+                     main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
+                     main.show();
+                     main.raise();
+                     main.activateWindow();
+                   });
   windows.mainForm.show();
   return application.exec();
 }

@@ -61,9 +61,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
       "CATALOG to read, or the FILE to import or export, may be - for standard input or "
       "output.\n"
       "Exit status: 0 done (search: found), 1 nothing found (search) or findings (check), "
-      "2 an error (bad arguments, unreadable input, refused write).\n"
-      "Close Kitrova while kitrova-cli writes a catalog: the program keeps the catalog in "
-      "memory.\n");
+      "2 an error (bad arguments, unreadable input, refused write, or a catalog that Kitrova or "
+      "another kitrova-cli is writing: import and scan --wait for it).\n");
   app.require_subcommand(1);
   app.fallthrough();
   app.set_version_flag("--version", "kitrova-cli " KITROVA_VERSION);

@@ -26,6 +26,7 @@ struct ImportOptions {
   std::string delimiter = "auto";
   bool dryRun = false;
   bool backup = false;
+  int wait = 0;
 };
 
 // What any input may take: no record holds more than 1536 bytes, which in UTF-8 with quotes
@@ -236,7 +237,7 @@ int RunImport(const ImportOptions& o, std::ostream& err) {
       ReadInput(o.file, json ? kJsonMost : kCsvMost, json ? "a JSON import" : "a CSV import");
 
   // Everything is checked against the loaded table before the file is touched.
-  WritableCatalog catalog(PathFromUtf8(o.catalog), o.dryRun);
+  WritableCatalog catalog(PathFromUtf8(o.catalog), o.dryRun, {"kitrova-cli import", o.wait});
   Intake intake(catalog.table());
   if (json) {
     ReadJson(text, intake);
@@ -284,6 +285,10 @@ Command AddImportCommand(CLI::App& app) {
                 "Check everything, write nothing (the catalog is opened for reading only)");
   cmd->add_flag("--backup", o->backup,
                 "Copy the catalog into Backup/ beside it first (backupY_M_D_h_m_s.krv)");
+  cmd->add_option("--wait", o->wait,
+                  "Seconds to wait while Kitrova or another kitrova-cli writes the catalog "
+                  "(default 0); then refused with exit status 2")
+      ->check(CLI::Range(0, 86400));
   cmd->footer(
       "Examples:\n"
       "  kitrova-cli import base.krv more.csv --dry-run\n"

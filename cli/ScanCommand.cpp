@@ -27,6 +27,7 @@ struct ScanOptions {
   bool backup = false;
   bool skipUnreadable = false;
   bool describe = false;
+  int wait = 0;
 };
 
 bool IsInstaller(const fs::path& file) {
@@ -100,7 +101,7 @@ int RunScan(const ScanOptions& o, std::ostream& err) {
   if (ec) throw CliError("cannot read " + o.folder + ": " + ec.message());
   if (!fs::is_directory(folder, ec)) throw CliError(o.folder + " is not a folder");
 
-  WritableCatalog catalog(PathFromUtf8(o.catalog), o.dryRun);
+  WritableCatalog catalog(PathFromUtf8(o.catalog), o.dryRun, {"kitrova-cli scan", o.wait});
   std::set<std::string> known;
   for (std::int32_t i = 1; i <= catalog.table().count(); ++i) {
     const std::string stored = catalog.table().at(i).Path.str();
@@ -206,6 +207,10 @@ Command AddScanCommand(CLI::App& app) {
                 "nothing added)");
   cmd->add_flag("--backup", o->backup,
                 "Copy the catalog into Backup/ beside it first (backupY_M_D_h_m_s.krv)");
+  cmd->add_option("--wait", o->wait,
+                  "Seconds to wait while Kitrova or another kitrova-cli writes the catalog "
+                  "(default 0); then refused with exit status 2")
+      ->check(CLI::Range(0, 86400));
   cmd->footer(
       "Files reached through symbolic links are stored by their real path, once; folders "
       "behind links are not entered.\n"

@@ -26,6 +26,14 @@ bool IsWorkingCopyName(const fs::path& path) {
   return core::IsWorkingCopy(absolute.parent_path(), absolute);
 }
 
+std::string HolderText(const core::LockHolder& holder) {
+  if (holder.who.empty()) return "locked by another program";
+  std::string text =
+      holder.who == core::kProgramLockHolder ? "open in Kitrova" : "in use by " + holder.who;
+  if (holder.pid != 0) text += ", process " + std::to_string(holder.pid);
+  return text;
+}
+
 }  // namespace
 
 std::string Utf8Path(const fs::path& path) {
@@ -74,12 +82,23 @@ std::vector<core::DistroRecord> RecordsOfImage(std::string_view image) {
   return records;
 }
 
-WritableCatalog::WritableCatalog(const fs::path& path, bool readOnly)
+WritableCatalog::WritableCatalog(const fs::path& path, bool readOnly, const WriterLockRequest& lock)
     : state_(fs::absolute(path).parent_path()), readOnly_(readOnly) {
   state_.CurrentBasePath = fs::absolute(path);
   if (IsWorkingCopyName(path)) {
     throw CliError(Utf8Path(path) +
                    " is the program's working copy, which it deletes on exit; not written");
+  }
+  try {
+    if (!readOnly) {
+      lock_ = core::LockCatalog(state_.CurrentBasePath, lock.who,
+                                std::chrono::seconds(lock.waitSeconds));
+    }
+  } catch (const core::LockHeldError& error) {
+    throw CliError(Utf8Path(path) + " is " + HolderText(error.holder()) + "; not written",
+                   kLockedStatus);
+  } catch (const core::CatalogError& error) {
+    throw CliError(Describe(error));
   }
   try {
     const FileStamp before = StampOf(path);

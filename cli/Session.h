@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/CatalogState.h"
+#include "core/FileLock.h"
 
 namespace kitrova::cli {
 
@@ -44,14 +46,27 @@ std::vector<core::DistroRecord> RecordsOfImage(std::string_view image);
 // The same as ReadCatalog for a catalog named on the command line, where "-" is standard input.
 void ReadCatalog(core::CatalogState& state, const std::string& name);
 
+// Who takes a catalog's writer's lock, and how long to wait for it.
+struct WriterLockRequest {
+  std::string who;  // "kitrova-cli import"
+  int waitSeconds = 0;
+};
+
+// The status of a refusal because another program holds the catalog's writer's lock.
+inline constexpr int kLockedStatus = 2;
+
 class WritableCatalog {
  public:
+  // With a lock request, first takes the catalog's writer's lock (held until destroyed), so
+  // nobody writes between this read and the save; a lock still held after the wait is
+  // refused with kLockedStatus, naming its holder, the catalog untouched. Without one (a
+  // dry run writes nothing) no lock is taken.
   // Loads with the core's LoadCatalog. Refuses the program's working copy "_tmp.krv" and a
   // file with a trailing piece (saving would drop it), so nothing is ever written back
   // that was not read completely.
-  // `readOnly` (a dry run) opens the file for reading only, so a catalog the user may not
-  // write can still be previewed; save() then refuses.
-  explicit WritableCatalog(const std::filesystem::path& path, bool readOnly = false);
+  // `readOnly` (a dry run) opens the file for reading only and takes no lock, so a catalog
+  // the user may not write can still be previewed; save() then refuses.
+  WritableCatalog(const std::filesystem::path& path, bool readOnly, const WriterLockRequest& lock);
 
   core::CatalogState& state() { return state_; }
   core::CatalogTable& table() { return state_.DistroTable; }
@@ -64,6 +79,7 @@ class WritableCatalog {
   void refuseIfChanged() const;
 
   core::CatalogState state_;
+  core::FileLock lock_;
   FileStamp stamp_;
   bool readOnly_ = false;
 };

@@ -2,10 +2,10 @@
 _kitrova_cli() {
   local cur prev words cword
   _init_completion || return
-  local commands="list search export import check scan"
+  local commands="list search export import check scan info"
   local command="" w
   for w in "${words[@]:1:cword-1}"; do
-    case "$w" in list|search|export|import|check|scan) command=$w; break ;; esac
+    case "$w" in list|search|export|import|check|scan|info) command=$w; break ;; esac
   done
   case "$prev" in
     --sort) COMPREPLY=($(compgen -W "name type license year comment" -- "$cur")); return ;;
@@ -22,7 +22,7 @@ _kitrova_cli() {
       esac
       return ;;
     --delimiter) COMPREPLY=($(compgen -W "auto , \\;" -- "$cur")); return ;;
-    --name|--type|--year|--license) return ;;
+    --name|--type|--year|--license|--wait) return ;;
   esac
   if [[ -z "$command" ]]; then
     COMPREPLY=($(compgen -W "$commands -q --quiet -h --help --version" -- "$cur"))
@@ -33,9 +33,10 @@ _kitrova_cli() {
     list) options+=" --sort --format" ;;
     search) options+=" --name --type --year --format" ;;
     export) options+=" --encoding --delimiter" ;;
-    import) options+=" --format --encoding --delimiter --dry-run --backup" ;;
-    check) options+=" --installers --format" ;;
-    scan) options+=" --type --license --dry-run --skip-unreadable --backup" ;;
+    import) options+=" --format --encoding --delimiter --dry-run --backup --wait" ;;
+    check) options+=" --installers --duplicates --format" ;;
+    scan) options+=" --type --license --describe --dry-run --skip-unreadable --backup --wait" ;;
+    info) options+=" --format" ;;
   esac
   if [[ "$cur" == -* ]]; then
     COMPREPLY=($(compgen -W "$options" -- "$cur"))

@@ -93,16 +93,61 @@ void StoreRecordAt(CatalogState& state, std::int32_t position, const DistroRecor
   SortByName(state.DistroTable);
 }
 
-void OpenCatalog(CatalogState& state, const fs::path& path) {
-  LoadCatalog(state, path);
+namespace {
+
+// The writer's lock of `path` unless this state holds it already (an empty lock then).
+FileLock LockUnlessHeld(const CatalogState& state, const fs::path& path) {
+  if (state.WriterLock.held() && state.WriterLock.guards() == FollowLinks(path)) return {};
+  return LockCatalog(path, kProgramLockHolder);
+}
+
+void BecomeCurrent(CatalogState& state, const fs::path& path, FileLock lock,
+                   std::optional<DiskStamp> stamp) {
+  if (lock.held()) state.WriterLock = std::move(lock);
   state.CurrentBasePath = path;
+  state.OnDisk = stamp;
+  state.ChangedElsewhere = false;
+}
+
+}  // namespace
+
+void OpenCatalog(CatalogState& state, const fs::path& path) {
+  FileLock lock = LockUnlessHeld(state, path);
+  // Stamped before reading: a write that lands during the read is seen as a change later.
+  const std::optional<DiskStamp> stamp = DiskStampOf(path);
+  LoadCatalog(state, path);
+  BecomeCurrent(state, path, std::move(lock), stamp);
   if (state.DistroTable.count() > 0) SortByName(state.DistroTable);
 }
 
 void StartEmptyCatalog(CatalogState& state, const fs::path& path) {
-  state.CurrentBasePath = path;
+  FileLock lock = LockUnlessHeld(state, path);
+  BecomeCurrent(state, path, std::move(lock), DiskStampOf(path));
   state.DistroTable.clear();
   state.CatalogLoaded = true;
+}
+
+bool ChangedOnDisk(const CatalogState& state) {
+  return state.CatalogLoaded && state.OnDisk && DiskStampOf(state.CurrentBasePath) != state.OnDisk;
+}
+
+void ReloadChangedCatalog(CatalogState& state) {
+  const std::optional<DiskStamp> stamp = DiskStampOf(state.CurrentBasePath);
+  // Whatever happens, this version is the one seen: a broken file is not retried until it
+  // changes again.
+  state.OnDisk = stamp;
+  state.ChangedElsewhere = true;
+  try {
+    LoadCatalog(state, state.CurrentBasePath);
+  } catch (...) {
+    state.CatalogLoaded = false;
+    throw;
+  }
+  if (state.DistroTable.count() > 0) SortByName(state.DistroTable);
+}
+
+void NoteWritten(CatalogState& state) {
+  state.OnDisk = DiskStampOf(state.CurrentBasePath);
 }
 
 bool IsReservedDeviceName(std::string_view name) {

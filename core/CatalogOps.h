@@ -31,10 +31,23 @@ void StoreNewRecords(CatalogState& state, std::span<const DistroRecord> records)
 // table is sorted by name. Outside 1..count throws std::out_of_range, nothing changed.
 void StoreRecordAt(CatalogState& state, std::int32_t position, const DistroRecord& record);
 
-// A catalog that was loaded from `path` becomes current, sorted by name.
+// A catalog that was loaded from `path` becomes current, sorted by name. Its writer's lock
+// is taken first (LockHeldError while another process holds it); on any failure the
+// catalog that was current stays current, with its lock.
 void OpenCatalog(CatalogState& state, const std::filesystem::path& path);
-// The empty file just created at `path` becomes the current catalog with an empty table.
+// The empty file just created at `path` becomes the current catalog with an empty table,
+// its writer's lock taken as by OpenCatalog.
 void StartEmptyCatalog(CatalogState& state, const std::filesystem::path& path);
+
+// True when the current catalog on disk is no longer the one this run last read or wrote
+// (another file under its name, another size or modification time).
+bool ChangedOnDisk(const CatalogState& state);
+// Reads the current catalog again after ChangedOnDisk and sorts it by name; marks it
+// ChangedElsewhere. When it cannot be read, CatalogLoaded is cleared (a catalog that was
+// not read is never written) and the error is thrown.
+void ReloadChangedCatalog(CatalogState& state);
+// The current catalog was just written by this run: its new stamp is the one to compare.
+void NoteWritten(CatalogState& state);
 
 // Why a name typed for a new catalog cannot name a file in the program's folder.
 enum class CatalogNameFault {

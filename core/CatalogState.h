@@ -5,10 +5,12 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/CatalogTable.h"
 #include "core/DistroRecord.h"
+#include "core/FileLock.h"
 
 namespace kitrova::core {
 
@@ -48,6 +50,13 @@ struct CatalogState {
   // The catalog the working copy was taken from in this run (empty: none taken yet).
   // Restoring is only allowed when it is the current catalog.
   std::filesystem::path WorkingCopyOf;
+
+  // The writer's lock of the current catalog, held while it is open in the window.
+  FileLock WriterLock;
+  // The catalog file as this run last read or wrote it; none: nothing to compare with.
+  std::optional<DiskStamp> OnDisk;
+  // Another program wrote the current catalog since its working copy was taken.
+  bool ChangedElsewhere = false;
 };
 
 }  // namespace kitrova::core

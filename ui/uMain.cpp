@@ -21,11 +21,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "core/CatalogFile.h"
 #include "core/CatalogOps.h"
+#include "core/FileLock.h"
 #include "core/FileReplace.h"
 #include "platform/Cp1251.h"
 #include "platform/ModalDialog.h"
@@ -59,6 +61,44 @@ QString ChangesKeptText(const std::filesystem::path& path) {
   return QStringLiteral(
              "Изменения в базе \"%1\" не отменены и остались в ней: рабочую копию этой базы "
              "создать не удалось, поэтому вернуть её прежнее содержимое нельзя.")
+      .arg(platform::PathToQString(path));
+}
+
+QString ReloadedText(const std::filesystem::path& path, bool recordGone) {
+  QString text = QStringLiteral(
+                     "Файл базы \"%1\" изменила другая программа. База прочитана заново: в "
+                     "таблице то, что сейчас записано в файле.")
+                     .arg(platform::PathToQString(path));
+  if (recordGone) {
+    text += QStringLiteral(" Выбранной записи в ней больше нет, поэтому команда не выполнена.");
+  }
+  return text;
+}
+
+// The first table position holding exactly `record`, or 0.
+int PositionOf(const core::CatalogTable& table, const core::DistroRecord& record) {
+  for (int k = 1; k <= table.count(); ++k) {
+    if (std::memcmp(&table.at(k), &record, sizeof record) == 0) return k;
+  }
+  return 0;
+}
+
+QString LockHeldText(const core::LockHeldError& error) {
+  const core::LockHolder& holder = error.holder();
+  QString who = QString::fromStdString(holder.who);
+  if (holder.pid != 0) who += QStringLiteral(", процесс %1").arg(holder.pid);
+  return QStringLiteral(
+             "База \"%1\" открыта в другой программе%2. Изменять базу может только одна "
+             "программа сразу; закройте её там и повторите.")
+      .arg(platform::PathToQString(error.path()),
+           who.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(who));
+}
+
+QString OthersChangesQuestion(const std::filesystem::path& path) {
+  return QStringLiteral(
+             "Базу \"%1\" за это время изменяла и другая программа. Если вернуть базу к "
+             "виду, какой она была при открытии, пропадут и эти изменения. Вернуть прежнее "
+             "содержимое базы? (\"Нет\" оставит базу как есть, со всеми изменениями.)")
       .arg(platform::PathToQString(path));
 }
 
@@ -450,7 +490,39 @@ void TMainForm::FlushSelection() {
 }
 
 void TMainForm::ReportError(const std::exception& error) {
+  if (const auto* held = dynamic_cast<const core::LockHeldError*>(&error)) {
+    platform::ShowErrorText(dialogs_, this, LockHeldText(*held));
+    return;
+  }
   platform::ShowException(dialogs_, this, error);
+}
+
+TMainForm::DiskCheck TMainForm::ReloadIfChangedOnDisk(const core::DistroRecord* keep) {
+  if (!core::ChangedOnDisk(state_)) return DiskCheck::Unchanged;
+  try {
+    core::ReloadChangedCatalog(state_);
+  } catch (...) {
+    FillGrid();
+    throw;
+  }
+  FillGrid();
+  const int position = keep ? PositionOf(state_.DistroTable, *keep) : 0;
+  BaseStringGrid->SetRow(position);
+  const bool gone = keep && position == 0;
+  dialogs_.message(this, platform::MessageKind::Information,
+                   ReloadedText(state_.CurrentBasePath, gone), platform::MessageButtons::Ok);
+  return gone ? DiskCheck::RecordGone : DiskCheck::Reloaded;
+}
+
+void TMainForm::FormActivate() {
+  if (checkingDisk_) return;
+  checkingDisk_ = true;
+  try {
+    ReloadIfChangedOnDisk();
+  } catch (const std::exception& error) {
+    ReportError(error);
+  }
+  checkingDisk_ = false;
 }
 
 void TMainForm::FormResize() {
@@ -478,7 +550,14 @@ void TMainForm::FormClose() {
       }
     } else {
       try {
-        core::RestoreWorkingCopy(state_);
+        // Another program's records would go with ours: only an explicit Yes drops them.
+        const bool othersWrote = state_.ChangedElsewhere || core::ChangedOnDisk(state_);
+        if (!othersWrote ||
+            dialogs_.message(this, platform::MessageKind::Confirmation,
+                             OthersChangesQuestion(state_.CurrentBasePath),
+                             platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes) {
+          core::RestoreWorkingCopy(state_);
+        }
       } catch (const std::exception& error) {
         // The working copy is now the only copy of the earlier content: it goes where the
         // next start's working copy cannot replace it.
@@ -544,6 +623,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 bool TMainForm::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
+  if (event->type() == QEvent::WindowActivate) FormActivate();
   // Under X11 the frame is unknown at first showing and no event announces it: look again
   // after each event until the window manager has framed the window.
   if (placed_ && !frameCounted_) FitOuterSize();

@@ -115,6 +115,13 @@ class TMainForm : public QMainWindow {
   // TakeWorkingCopy for the catalog just made current. A failure is reported, adding that
   // this catalog's changes cannot be undone at exit; it ends nothing else.
   void TakeWorkingCopyOrWarn();
+  // When another program changed the current catalog on disk: reads it again, shows it and
+  // says so. With `keep`, the command works on that record: it is selected again where the
+  // catalog read still has it, else the box adds that the command was not carried out. A
+  // catalog that cannot be read again is not written any more: the error is thrown for the
+  // command's handler.
+  enum class DiskCheck { Unchanged, Reloaded, RecordGone };
+  DiskCheck ReloadIfChangedOnDisk(const core::DistroRecord* keep = nullptr);
   // Where the pop-up menu opened last (for tests; popup() returns at once, the menu is not
   // modal).
   QPoint LastPopupPosition() const { return lastPopupPosition_; }
@@ -123,6 +130,8 @@ class TMainForm : public QMainWindow {
   void FormCreate();
   void FormResize();
   void FormClose();
+  // The window became active: what it shows is checked against the file on disk.
+  void FormActivate();
 
   void NewBaseSpeedButtonMouseMove();
   void OpenSpeedButtonMouseMove();
@@ -194,6 +203,8 @@ class TMainForm : public QMainWindow {
   QRect frameTarget_;
   QRect firstFrame_;
   int settleChecks_ = 0;
+  // A check on activation is under way (its box activates the window again).
+  bool checkingDisk_ = false;
 };
 
 }  // namespace kitrova::ui

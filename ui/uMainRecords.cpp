@@ -35,14 +35,44 @@ QString FullTableText() {
 // The start of every change: the moment is read first, a catalog that could not be read is
 // refused (it must never be overwritten from whatever the table holds), and the backup copy
 // is taken before any other check, dialog or question. False when the command stops here.
-bool BeginChange(TMainForm& main) {
+// The record on the selected row, if any.
+std::optional<core::DistroRecord> SelectedRecord(TMainForm& main) {
+  const int row = main.CurrentRow();
+  const core::CatalogTable& table = main.State().DistroTable;
+  if (row < 1 || row > table.count()) return std::nullopt;
+  return table.at(row);
+}
+
+// A catalog another program changed is read again and shown first; a command on the
+// selected record goes on with it where the catalog still has it, and stops where not.
+bool BeginChange(TMainForm& main, bool onSelection) {
   const core::Moment moment = core::CurrentMoment();
   if (!main.State().CatalogLoaded) {
     platform::ShowErrorText(main.Dialogs(), &main, kNotLoadedText);
     return false;
   }
+  const std::optional<core::DistroRecord> selected =
+      onSelection ? SelectedRecord(main) : std::nullopt;
+  if (main.ReloadIfChangedOnDisk(selected ? &*selected : nullptr) ==
+      TMainForm::DiskCheck::RecordGone) {
+    return false;
+  }
   core::TakeBackupCopy(main.State(), moment);
   return true;
+}
+
+// Again after a dialog or question, which may have been open for long: the position of
+// `record` in the catalog as it is now, or 0 when another program removed it meanwhile.
+int PositionAfterCheck(TMainForm& main, int position, const core::DistroRecord& record) {
+  switch (main.ReloadIfChangedOnDisk(&record)) {
+    case TMainForm::DiskCheck::Unchanged:
+      return position;
+    case TMainForm::DiskCheck::Reloaded:
+      return main.CurrentRow();
+    case TMainForm::DiskCheck::RecordGone:
+      break;
+  }
+  return 0;
 }
 
 // The selected table position, or 0 after "Выберите дистрибутив!".
@@ -75,9 +105,11 @@ void SaveAndRefill(TMainForm& main) {
   try {
     core::SaveCatalog(state, state.CurrentBasePath);
   } catch (...) {
+    core::NoteWritten(state);
     main.FillGrid();
     throw;
   }
+  core::NoteWritten(state);
   main.FillGrid();
 }
 
@@ -123,6 +155,8 @@ std::optional<core::DistroRecord> EditedRecord(const RecordTexts& texts, const R
 }
 
 void StoreNewRecord(TMainForm& main, const core::DistroRecord& record) {
+  // The dialog may have been open for long: a catalog changed meanwhile gets the record too.
+  main.ReloadIfChangedOnDisk();
   core::StoreNewRecord(main.State(), record);
   SaveAndRefill(main);
 }
@@ -131,7 +165,7 @@ void TMainForm::AddSpeedButtonClick() {
   RecordForm* const form = Forms().AddForm;
   if (!form) return;
   try {
-    if (!BeginChange(*this)) return;
+    if (!BeginChange(*this, false)) return;
     if (State().DistroTable.full()) {
       platform::ShowErrorText(dialogs_, this, FullTableText());
       return;
@@ -150,8 +184,8 @@ void TMainForm::EditSpeedButtonClick() {
   RecordForm* const form = Forms().EditForm;
   if (!form) return;
   try {
-    if (!BeginChange(*this)) return;
-    const int position = SelectedPosition(*this);
+    if (!BeginChange(*this, true)) return;
+    int position = SelectedPosition(*this);
     if (position == 0) return;
     const core::DistroRecord stored = State().DistroTable.at(position);
     FillFromRecord(*form, stored);
@@ -159,6 +193,8 @@ void TMainForm::EditSpeedButtonClick() {
     const std::optional<core::DistroRecord> record = RunRecordDialog(
         *this, *form, [&](const RecordTexts& texts) { return EditedRecord(texts, shown, stored); });
     if (!record) return;
+    position = PositionAfterCheck(*this, position, stored);
+    if (position == 0) return;
     core::StoreRecordAt(State(), position, *record);
     SaveAndRefill(*this);
     form->EmptyFields();
@@ -169,14 +205,17 @@ void TMainForm::EditSpeedButtonClick() {
 
 void TMainForm::DelSpeedButtonClick() {
   try {
-    if (!BeginChange(*this)) return;
-    const int position = SelectedPosition(*this);
+    if (!BeginChange(*this, true)) return;
+    int position = SelectedPosition(*this);
     if (position == 0) return;
+    const core::DistroRecord doomed = State().DistroTable.at(position);
     // Only an explicit Yes deletes; the close box and Esc keep the record.
     if (Dialogs().message(this, MessageKind::Confirmation, kDeleteQuestionText,
                           MessageButtons::YesNo) != MessageAnswer::Yes) {
       return;
     }
+    position = PositionAfterCheck(*this, position, doomed);
+    if (position == 0) return;
     core::DeletePosition(State().DistroTable, position);
     // Saved in the order the table has, which may be a column's order.
     SaveAndRefill(*this);

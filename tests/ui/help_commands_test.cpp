@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "core/CatalogFile.h"
+#include "core/CatalogOps.h"
 #include "core/CatalogState.h"
 #include "settings/Settings.h"
 #include "settings/uOptionsForm.h"
@@ -109,6 +110,7 @@ TEST_F(HelpCommands, ExitAsksTheSaveQuestionAndCloses) {
 TEST_F(HelpCommands, ExitAnsweredNoPutsTheCatalogBack) {
   main->show();
   WriteFileBytes(catalogPath, "changed since start-up");
+  core::NoteWritten(state);  // as the window's own save, not another program's
   dialogs.answers = {MessageAnswer::No};
   main->N8Click();
   ASSERT_EQ(dialogs.messages.size(), 1u);

@@ -15,6 +15,7 @@
 
 #include <filesystem>
 
+#include "core/CatalogOps.h"
 #include "main_test_support.h"
 
 namespace kitrova::testing {
@@ -186,7 +187,10 @@ TEST_F(MainLayoutTest, ScreenOf800By600ShrinksTheWindow) {
 class MainCloseTest : public MainLayoutTest {
  protected:
   // What a command would have saved since start-up.
-  void changeCatalogOnDisk() { WriteFileBytes(catalogPath(), CatalogBytes({SampleRecords()[0]})); }
+  void changeCatalogOnDisk() {
+    WriteFileBytes(catalogPath(), CatalogBytes({SampleRecords()[0]}));
+    core::NoteWritten(*state);  // the window's own save, not another program's
+  }
 };
 
 TEST_F(MainCloseTest, NoPutsTheCatalogBackByteForByteAndDeletesTheWorkingCopy) {
@@ -245,6 +249,7 @@ TEST_F(MainCloseTest, FailedRestoreIsReportedKeepsTheWorkingCopyAndStillCloses) 
   fs::remove(catalogPath());
   fs::create_directory(catalogPath());
   fs::create_directory(catalogPath() / "inside");
+  core::NoteWritten(*state);  // not another program's change: only the restore fails
   dialogs.answers = {MessageAnswer::No};
   form->show();
   form->close();
