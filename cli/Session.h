@@ -66,7 +66,8 @@ class WritableCatalog {
   // that was not read completely.
   // `readOnly` (a dry run) opens the file for reading only and takes no lock, so a catalog
   // the user may not write can still be previewed; save() then refuses.
-  WritableCatalog(const std::filesystem::path& path, bool readOnly, const WriterLockRequest& lock);
+  explicit WritableCatalog(const std::filesystem::path& path, bool readOnly = false,
+                           const WriterLockRequest& lock = {"kitrova-cli", 0});
 
   core::CatalogState& state() { return state_; }
   core::CatalogTable& table() { return state_.DistroTable; }

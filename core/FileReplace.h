@@ -35,9 +35,9 @@ struct ReplaceOptions {
   bool onlyNew = false;
   // Where a copy of the earlier contents goes when the target has to be rewritten in place;
   // the system's temporary folder is tried after it.
-  std::filesystem::path keepOldIn;
+  std::filesystem::path keepOldIn{};
   // Returns the error the system is to report at a step; none: the step runs as usual.
-  std::function<std::error_code(ReplaceStep)> injectFailure;
+  std::function<std::error_code(ReplaceStep)> injectFailure{};
 };
 
 // Replaces the contents of `target` with `size` bytes at `data`. A symbolic link stays a
