@@ -6,6 +6,7 @@
 // uMainHelp.cpp (settings, About, help, exit).
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -191,6 +192,8 @@ class TMainForm : public QMainWindow {
   bool frameCounted_ = false;
   // Where the frame was meant to go, and how many more times to check it got there.
   QRect frameTarget_;
+  // The last frame the window manager reported whole; none until it framed the window.
+  QMargins knownFrame_;
   int settleChecks_ = 0;
 };
 
