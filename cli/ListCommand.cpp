@@ -1,0 +1,58 @@
+// list: the records in the order the program shows after a click on a column header.
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <memory>
+
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "cli/Session.h"
+#include "core/Sort.h"
+
+namespace kitrova::cli {
+
+namespace {
+
+struct ListOptions {
+  std::string catalog;
+  std::string sort = "name";
+  std::string format = "table";
+};
+
+int RunList(const ListOptions& o, std::ostream& out) {
+  core::CatalogState state(".");
+  ReadCatalog(state, PathFromUtf8(o.catalog));
+  core::SortByField(state.DistroTable, SortFields().at(o.sort));
+  const core::CatalogTable& table = state.DistroTable;
+  if (o.format == "csv") {
+    out << CsvOf(table, ',', true);
+  } else if (o.format == "json") {
+    nlohmann::ordered_json records = nlohmann::ordered_json::array();
+    for (std::int32_t i = 1; i <= table.count(); ++i) {
+      nlohmann::ordered_json record;
+      for (int f = 0; f < core::kFieldCount; ++f)
+        record[kFieldNames[f]] = Utf8Field(table.at(i), f);
+      records.push_back(std::move(record));
+    }
+    out << records.dump(2) << '\n';
+  } else {
+    PrintTable(out, table, AllPositions(table));
+  }
+  return 0;
+}
+
+}  // namespace
+
+Command AddListCommand(CLI::App& app) {
+  auto o = std::make_shared<ListOptions>();
+  CLI::App* cmd = app.add_subcommand(
+      "list", "Print the records in the order the program shows after a click on a column header");
+  cmd->add_option("CATALOG", o->catalog, "Catalog file (.krv)")->required();
+  cmd->add_option("--sort", o->sort, "Column to sort by (default: name, as at start-up)")
+      ->check(CLI::IsMember({"name", "type", "license", "year", "comment"}));
+  cmd->add_option("--format", o->format, "table (cut to the terminal), csv or json")
+      ->check(CLI::IsMember({"table", "csv", "json"}));
+  return {cmd, [o](std::ostream& out, std::ostream&) { return RunList(*o, out); }};
+}
+
+}  // namespace kitrova::cli
