@@ -1,6 +1,7 @@
 #include "cli/Output.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -68,29 +69,27 @@ std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8) {
 }
 
 // Built in Windows-1251, where every character is one byte and the ellipsis has a code, then
-// turned into UTF-8 as a whole.
+// turned into UTF-8 a block of lines at a time. Widths come from the lengths alone, and the
+// cells are written straight into the block: 10000 rows cost no string of their own.
 void PrintTable(std::ostream& out, const core::CatalogTable& table,
                 const std::vector<std::int32_t>& positions) {
   int width = 100;
   if (const char* columns = std::getenv("COLUMNS")) width = std::max(40, std::atoi(columns));
-  std::vector<std::vector<std::string>> cells;
-  cells.push_back({"#", "Name", "Type", "License", "Year", "Comment"});
+  constexpr std::size_t kColumns = 6;
+  const std::array<std::string_view, kColumns> header = {"#",       "Name", "Type",
+                                                         "License", "Year", "Comment"};
+  // Column c > 0 shows field c - 1; column 0 the position.
+  const auto cell = [&](std::int32_t position, std::size_t c) {
+    return core::FieldOf(table.at(position), static_cast<RecordField>(c - 1)).view();
+  };
+  std::array<std::size_t, kColumns> widths{};
+  for (std::size_t c = 0; c < kColumns; ++c) widths[c] = header[c].size();
   for (std::int32_t position : positions) {
-    std::vector<std::string> row{std::to_string(position)};
-    for (int f = 0; f < 5; ++f) {
-      std::string text(core::FieldOf(table.at(position), static_cast<RecordField>(f)).view());
-      for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-      }
-      row.push_back(std::move(text));
-    }
-    cells.push_back(std::move(row));
+    widths[0] = std::max(widths[0], std::to_string(position).size());
+    for (std::size_t c = 1; c < kColumns; ++c)
+      widths[c] = std::max(widths[c], cell(position, c).size());
   }
-  std::vector<std::size_t> widths(6, 0);
-  for (const auto& row : cells) {
-    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
-  }
-  const std::size_t room = static_cast<std::size_t>(width) - 2 * (widths.size() - 1);
+  const std::size_t room = static_cast<std::size_t>(width) - 2 * (kColumns - 1);
   auto total = [&] {
     std::size_t sum = 0;
     for (std::size_t w : widths) sum += w;
@@ -101,17 +100,40 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
     if (*widest <= 4) break;
     --*widest;
   }
-  for (const auto& row : cells) {
-    std::string line;
-    for (std::size_t c = 0; c < row.size(); ++c) {
-      std::string text = row[c];
-      if (text.size() > widths[c]) text = text.substr(0, widths[c] - 1) + "\x85";
-      if (c + 1 < row.size()) text.resize(widths[c] + 2, ' ');
-      line += text;
+
+  std::string block;
+  const auto flush = [&] {
+    out << platform::Cp1251ToUtf8(block);
+    block.clear();
+  };
+  const auto line = [&](const auto& text) {
+    const std::size_t start = block.size();
+    for (std::size_t c = 0; c < kColumns; ++c) {
+      const std::string_view value = text(c);
+      const std::size_t at = block.size();
+      if (value.size() > widths[c]) {
+        block.append(value.substr(0, widths[c] - 1));
+        block.push_back('\x85');
+      } else {
+        block.append(value);
+      }
+      for (std::size_t k = at; k < block.size(); ++k) {
+        const auto byte = static_cast<unsigned char>(block[k]);
+        if (byte < 0x20 || byte == 0x7F) block[k] = ' ';
+      }
+      if (c + 1 < kColumns) block.append(widths[c] + 2 - (block.size() - at), ' ');
     }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    out << platform::Cp1251ToUtf8(line) << '\n';
+    while (block.size() > start && block.back() == ' ') block.pop_back();
+    block.push_back('\n');
+    if (block.size() > 65536) flush();
+  };
+  line([&](std::size_t c) { return header[c]; });
+  std::string number;
+  for (std::int32_t position : positions) {
+    number = std::to_string(position);
+    line([&](std::size_t c) { return c == 0 ? std::string_view(number) : cell(position, c); });
   }
+  flush();
 }
 
 std::vector<std::int32_t> AllPositions(const core::CatalogTable& table) {

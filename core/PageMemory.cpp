@@ -96,7 +96,11 @@ bool MapFileCopy(void* at, std::FILE* file, std::size_t size) noexcept {
 #ifdef MAP_POPULATE
   flags |= MAP_POPULATE;  // one call instead of a fault per page
 #endif
-  if (mmap(at, size, PROT_READ | PROT_WRITE, flags, fileno(file), 0) != MAP_FAILED) return true;
+  // Mapped for reading first: populating a writable private mapping would copy every page.
+  if (mmap(at, size, PROT_READ, flags, fileno(file), 0) != MAP_FAILED &&
+      mprotect(at, size, PROT_READ | PROT_WRITE) == 0) {
+    return true;
+  }
   // A failed fixed mapping may have taken the old pages away: put zero pages back.
   const std::size_t page = PageSize();
   ZeroPages(at, (size + page - 1) / page * page);
