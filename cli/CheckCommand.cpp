@@ -3,8 +3,9 @@
 
 #include <array>
 #include <cstring>
-#include <map>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 
 #include "cli/Commands.h"
 #include "cli/Output.h"
@@ -56,18 +57,29 @@ int RunCheck(const CheckOptions& o, std::ostream& out, std::ostream& err) {
     report("structure: " + std::to_string(count) +
            " records, more than the 10000 a catalog can hold; the program cannot open it");
   }
-  std::vector<core::DistroRecord> records(count);
-  if (count > 0)
-    std::memcpy(static_cast<void*>(records.data()), image.data(), count * core::kRecordSize);
-
-  std::map<std::array<std::string, core::kFieldCount>, std::size_t> seen;
+  // The six texts of a record, as views into the image; the first record of each is kept.
+  using Key = std::array<std::string_view, core::kFieldCount>;
+  struct KeyHash {
+    std::size_t operator()(const Key& key) const noexcept {
+      std::size_t hash = 0;
+      for (std::string_view text : key) {
+        hash = hash * 1000003u ^ std::hash<std::string_view>{}(text);
+      }
+      return hash;
+    }
+  };
+  std::unordered_map<Key, std::size_t, KeyHash> seen;
+  seen.reserve(count);
+  core::DistroRecord record{};
   for (std::size_t i = 0; i < count; ++i) {
-    const core::DistroRecord& record = records[i];
+    const char* bytes = image.data() + i * core::kRecordSize;
+    std::memcpy(static_cast<void*>(&record), bytes, core::kRecordSize);
     const std::string where = "record " + std::to_string(i + 1);
     if (record.Name.length == 0) report(where + ": empty name");
-    std::array<std::string, core::kFieldCount> key;
+    Key key;
     for (int f = 0; f < core::kFieldCount; ++f) {
-      key[f] = core::FieldOf(record, static_cast<RecordField>(f)).str();
+      const std::size_t offset = static_cast<std::size_t>(f) * core::kFieldSize;
+      key[f] = std::string_view(bytes + offset + 1, static_cast<unsigned char>(bytes[offset]));
     }
     if (auto [it, inserted] = seen.emplace(key, i + 1); !inserted) {
       report(where + ": exact duplicate of record " + std::to_string(it->second) + " (\"" +

@@ -39,7 +39,20 @@ std::string Utf8Field(const core::DistroRecord& record, int field) {
 std::string ReadTextFile(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) throw CliError("cannot open " + Utf8Path(path));
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  // One read of the whole size where the size is known; a byte at a time costs 15 MB of calls.
+  std::string text;
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  file.seekg(0, std::ios::beg);
+  if (size > 0 && file) {
+    text.resize(static_cast<std::size_t>(size));
+    file.read(text.data(), size);
+    text.resize(static_cast<std::size_t>(file.gcount()));
+  }
+  if (file.bad()) throw CliError("cannot read " + Utf8Path(path));
+  // Whatever grew after the size was taken, or a stream without one.
+  file.clear();
+  text.append(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   if (file.bad()) throw CliError("cannot read " + Utf8Path(path));
   return text;
 }
