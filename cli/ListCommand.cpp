@@ -22,21 +22,23 @@ struct ListOptions {
 int RunList(const ListOptions& o, std::ostream& out) {
   core::CatalogState state(".");
   ReadCatalog(state, PathFromUtf8(o.catalog));
-  core::SortByField(state.DistroTable, SortFields().at(o.sort));
+  // The sort's order as positions: printing in that order needs no record moved.
+  const std::vector<std::int32_t> order =
+      core::SortedPositions(state.DistroTable, SortFields().at(o.sort));
   const core::CatalogTable& table = state.DistroTable;
   if (o.format == "csv") {
-    out << CsvOf(table, ',', true);
+    out << CsvOf(table, ',', true, &order);
   } else if (o.format == "json") {
     nlohmann::ordered_json records = nlohmann::ordered_json::array();
-    for (std::int32_t i = 1; i <= table.count(); ++i) {
+    for (std::int32_t position : order) {
       nlohmann::ordered_json record;
       for (int f = 0; f < core::kFieldCount; ++f)
-        record[kFieldNames[f]] = Utf8Field(table.at(i), f);
+        record[kFieldNames[f]] = Utf8Field(table.at(position), f);
       records.push_back(std::move(record));
     }
     out << records.dump(2) << '\n';
   } else {
-    PrintTable(out, table, AllPositions(table));
+    PrintTable(out, table, order, true);
   }
   return 0;
 }

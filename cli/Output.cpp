@@ -64,15 +64,18 @@ void WriteTextFile(const fs::path& path, const std::string& text) {
   if (!file) throw CliError("cannot write " + Utf8Path(path));
 }
 
-std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8) {
+std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
+                  const std::vector<std::int32_t>* order) {
   std::string out;
   out.reserve(static_cast<std::size_t>(table.count()) * 128 + 64);
   AppendCsvRow(out, {std::begin(kFieldNames), std::end(kFieldNames)}, delimiter);
   std::vector<std::string> texts(core::kFieldCount);
   std::vector<std::string_view> views(core::kFieldCount);
   for (std::int32_t i = 1; i <= table.count(); ++i) {
+    const std::int32_t position = order ? (*order)[static_cast<std::size_t>(i - 1)] : i;
     for (int f = 0; f < core::kFieldCount; ++f) {
-      const std::string_view raw = core::FieldOf(table.at(i), static_cast<RecordField>(f)).view();
+      const std::string_view raw =
+          core::FieldOf(table.at(position), static_cast<RecordField>(f)).view();
       texts[f] = utf8 ? platform::Cp1251ToUtf8(raw) : std::string(raw);
       views[f] = texts[f];
     }
@@ -85,7 +88,7 @@ std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8) {
 // turned into UTF-8 a block of lines at a time. Widths come from the lengths alone, and the
 // cells are written straight into the block: 10000 rows cost no string of their own.
 void PrintTable(std::ostream& out, const core::CatalogTable& table,
-                const std::vector<std::int32_t>& positions) {
+                const std::vector<std::int32_t>& positions, bool numberRows) {
   int width = 100;
   if (const char* columns = std::getenv("COLUMNS")) width = std::max(40, std::atoi(columns));
   constexpr std::size_t kColumns = 6;
@@ -97,8 +100,10 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   };
   std::array<std::size_t, kColumns> widths{};
   for (std::size_t c = 0; c < kColumns; ++c) widths[c] = header[c].size();
+  std::int32_t row = 0;
+  const auto number = [&](std::int32_t position) { return numberRows ? ++row : position; };
   for (std::int32_t position : positions) {
-    widths[0] = std::max(widths[0], std::to_string(position).size());
+    widths[0] = std::max(widths[0], std::to_string(number(position)).size());
     for (std::size_t c = 1; c < kColumns; ++c)
       widths[c] = std::max(widths[c], cell(position, c).size());
   }
@@ -141,10 +146,11 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
     if (block.size() > 65536) flush();
   };
   line([&](std::size_t c) { return header[c]; });
-  std::string number;
+  std::string shown;
+  row = 0;
   for (std::int32_t position : positions) {
-    number = std::to_string(position);
-    line([&](std::size_t c) { return c == 0 ? std::string_view(number) : cell(position, c); });
+    shown = std::to_string(number(position));
+    line([&](std::size_t c) { return c == 0 ? std::string_view(shown) : cell(position, c); });
   }
   flush();
 }

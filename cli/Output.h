@@ -29,12 +29,14 @@ std::string Utf8Field(const core::DistroRecord& record, int field);
 std::string ReadTextFile(const std::filesystem::path& path);
 void WriteTextFile(const std::filesystem::path& path, const std::string& text);
 
-// Header row and one row per record, all six fields.
-std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8);
+// Header row and one row per record, all six fields; in `order` (positions) when given.
+std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
+                  const std::vector<std::int32_t>* order = nullptr);
 
-// Terminal columns, cut with an ellipsis.
+// Terminal columns, cut with an ellipsis. The first column shows each record's position, or
+// with `numberRows` the row's number 1, 2, ... (the position after a sort into that order).
 void PrintTable(std::ostream& out, const core::CatalogTable& table,
-                const std::vector<std::int32_t>& positions);
+                const std::vector<std::int32_t>& positions, bool numberRows = false);
 
 std::vector<std::int32_t> AllPositions(const core::CatalogTable& table);
 
