@@ -23,7 +23,7 @@
 namespace kitrova {
 namespace {
 
-constexpr int kStarts = 12;
+constexpr int kStarts = 25;
 
 // Pixels dark enough to be text or grid lines, in what the screen shows of `widget`.
 int DarkPixelsOnScreen(QWidget& widget) {
