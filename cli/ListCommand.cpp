@@ -22,14 +22,16 @@ struct ListOptions {
 int RunList(const ListOptions& o, std::ostream& out) {
   core::CatalogState state(".");
   ReadCatalog(state, o.catalog);
-  core::SortByField(state.DistroTable, SortFields().at(o.sort));
+  // The sort's order as positions: printing in that order needs no record moved.
+  const std::vector<std::int32_t> order =
+      core::SortedPositions(state.DistroTable, SortFields().at(o.sort));
   const core::CatalogTable& table = state.DistroTable;
   if (o.format == "csv") {
-    out << CsvOf(table, ',', true);
+    out << CsvOf(table, ',', true, &order);
   } else if (o.format == "json") {
-    out << JsonOf(table, AllPositions(table));
+    out << JsonOf(table, order, true);
   } else {
-    PrintTable(out, table, AllPositions(table), TableWidth(out));
+    PrintTable(out, table, order, TableWidth(out), true);
   }
   return 0;
 }

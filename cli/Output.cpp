@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <fstream>
@@ -117,11 +118,13 @@ std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_
   return out;
 }
 
-std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions) {
+std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions,
+                   bool numberRows) {
   nlohmann::ordered_json records = nlohmann::ordered_json::array();
+  std::int32_t row = 0;
   for (std::int32_t position : positions) {
     nlohmann::ordered_json record;
-    record["position"] = position;
+    record["position"] = numberRows ? ++row : position;
     for (int f = 0; f < core::kFieldCount; ++f)
       record[kFieldNames[f]] = Utf8Field(table.at(position), f);
     records.push_back(std::move(record));
@@ -133,15 +136,18 @@ std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32
   return document.dump(2) + "\n";
 }
 
-std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8) {
+std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
+                  const std::vector<std::int32_t>* order) {
   std::string out;
   out.reserve(static_cast<std::size_t>(table.count()) * 128 + 64);
   AppendCsvRow(out, {std::begin(kFieldNames), std::end(kFieldNames)}, delimiter);
   std::vector<std::string> texts(core::kFieldCount);
   std::vector<std::string_view> views(core::kFieldCount);
   for (std::int32_t i = 1; i <= table.count(); ++i) {
+    const std::int32_t position = order ? (*order)[static_cast<std::size_t>(i - 1)] : i;
     for (int f = 0; f < core::kFieldCount; ++f) {
-      const std::string_view raw = core::FieldOf(table.at(i), static_cast<RecordField>(f)).view();
+      const std::string_view raw =
+          core::FieldOf(table.at(position), static_cast<RecordField>(f)).view();
       texts[f] = utf8 ? platform::Cp1251ToUtf8(raw) : std::string(raw);
       views[f] = texts[f];
     }
@@ -151,38 +157,62 @@ std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8) {
 }
 
 // Built in Windows-1251, where every character is one byte and the ellipsis has a code, then
-// turned into UTF-8 as a whole.
+// turned into UTF-8 a block of lines at a time. Widths come from the lengths alone, and the
+// cells are written straight into the block: 10000 rows cost no string of their own.
 void PrintTable(std::ostream& out, const core::CatalogTable& table,
-                const std::vector<std::int32_t>& positions, std::size_t width) {
-  std::vector<std::vector<std::string>> cells;
-  cells.push_back({"#", "Name", "Type", "License", "Year", "Comment"});
+                const std::vector<std::int32_t>& positions, std::size_t width, bool numberRows) {
+  constexpr std::size_t kColumns = 6;
+  const std::array<std::string_view, kColumns> header = {"#",       "Name", "Type",
+                                                         "License", "Year", "Comment"};
+  // Column c > 0 shows field c - 1; column 0 the position.
+  const auto cell = [&](std::int32_t position, std::size_t c) {
+    return core::FieldOf(table.at(position), static_cast<RecordField>(c - 1)).view();
+  };
+  std::vector<std::size_t> widths(kColumns, 0);
+  for (std::size_t c = 0; c < kColumns; ++c) widths[c] = header[c].size();
+  std::int32_t row = 0;
+  const auto number = [&](std::int32_t position) { return numberRows ? ++row : position; };
   for (std::int32_t position : positions) {
-    std::vector<std::string> row{std::to_string(position)};
-    for (int f = 0; f < 5; ++f) {
-      std::string text(core::FieldOf(table.at(position), static_cast<RecordField>(f)).view());
-      for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-      }
-      row.push_back(std::move(text));
-    }
-    cells.push_back(std::move(row));
-  }
-  std::vector<std::size_t> widths(6, 0);
-  for (const auto& row : cells) {
-    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+    widths[0] = std::max(widths[0], std::to_string(number(position)).size());
+    for (std::size_t c = 1; c < kColumns; ++c)
+      widths[c] = std::max(widths[c], cell(position, c).size());
   }
   FitToTerminal(widths, width, 1, 4);
-  for (const auto& row : cells) {
-    std::string line;
-    for (std::size_t c = 0; c < row.size(); ++c) {
-      std::string text = row[c];
-      if (text.size() > widths[c]) text = text.substr(0, widths[c] - 1) + "\x85";
-      if (c + 1 < row.size()) text.resize(widths[c] + 2, ' ');
-      line += text;
+
+  std::string block;
+  const auto flush = [&] {
+    out << platform::Cp1251ToUtf8(block);
+    block.clear();
+  };
+  const auto line = [&](const auto& text) {
+    const std::size_t start = block.size();
+    for (std::size_t c = 0; c < kColumns; ++c) {
+      const std::string_view value = text(c);
+      const std::size_t at = block.size();
+      if (value.size() > widths[c]) {
+        block.append(value.substr(0, widths[c] - 1));
+        block.push_back('\x85');
+      } else {
+        block.append(value);
+      }
+      for (std::size_t k = at; k < block.size(); ++k) {
+        const auto byte = static_cast<unsigned char>(block[k]);
+        if (byte < 0x20 || byte == 0x7F) block[k] = ' ';
+      }
+      if (c + 1 < kColumns) block.append(widths[c] + 2 - (block.size() - at), ' ');
     }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    out << platform::Cp1251ToUtf8(line) << '\n';
+    while (block.size() > start && block.back() == ' ') block.pop_back();
+    block.push_back('\n');
+    if (block.size() > 65536) flush();
+  };
+  line([&](std::size_t c) { return header[c]; });
+  std::string shown;
+  row = 0;
+  for (std::int32_t position : positions) {
+    shown = std::to_string(number(position));
+    line([&](std::size_t c) { return c == 0 ? std::string_view(shown) : cell(position, c); });
   }
+  flush();
 }
 
 std::vector<std::int32_t> AllPositions(const core::CatalogTable& table) {

@@ -39,19 +39,25 @@ void WriteOutput(const std::string& name, const std::string& bytes, std::ostream
 // A short piece of input for a message: never the whole of a runaway line.
 std::string Excerpt(std::string_view text);
 
-// Header row and one row per record, all six fields; with `positions`, those records only,
-// each after its position in a first column "Position".
-std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8);
+// Header row and one row per record, all six fields, in `order` (positions) when given.
+std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
+                  const std::vector<std::int32_t>* order = nullptr);
+// With `positions`, those records only, each after its position in a first column "Position".
 std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions);
 
-// The records at `positions` as the versioned JSON document that import reads back.
-std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions);
+// The records at `positions` as the versioned JSON document that import reads back. With
+// `numberRows` the position shown is the row's number 1, 2, ... (the positions are a sort's
+// order, and that is the position the sort gives).
+std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions,
+                   bool numberRows = false);
 inline constexpr int kJsonVersion = 1;
 inline constexpr char kRecordsSchema[] = "kitrova-cli-records";
 
-// Columns cut with an ellipsis to `width` characters; 0: nothing is cut.
+// Columns cut with an ellipsis to `width` characters; 0: nothing is cut. The first column
+// shows each record's position, or with `numberRows` the row's number 1, 2, ...
 void PrintTable(std::ostream& out, const core::CatalogTable& table,
-                const std::vector<std::int32_t>& positions, std::size_t width);
+                const std::vector<std::int32_t>& positions, std::size_t width,
+                bool numberRows = false);
 
 // Narrows the widest column from `first` on (never below `floor`) until the columns, two
 // spaces apart, fit `width` (the terminal's; 0: no limit).

@@ -9,6 +9,7 @@
 #include "core/CatalogOps.h"
 #include "core/FileReplace.h"
 #include "core/FileSync.h"
+#include "core/PageMemory.h"
 
 namespace kitrova::core {
 
@@ -85,7 +86,10 @@ void LoadCatalog(CatalogState& state, const fs::path& path, LoadFor purpose) {
   const std::size_t count = static_cast<std::size_t>(records);
   // Staged in the scratch half: the catalog stays whole until everything has been read.
   CatalogTable& table = state.DistroTable;
-  if (count > 0) {
+  // A reader takes the file's pages as they are, without copying 15 MB into fresh memory.
+  const bool mapped = purpose == LoadFor::Reading &&
+                      detail::MapFileCopy(table.scratchRecords(), file.get(), count * kRecordSize);
+  if (count > 0 && !mapped) {
     errno = 0;
     if (std::fread(static_cast<void*>(table.scratchRecords()), kRecordSize, count, file.get()) !=
         count) {

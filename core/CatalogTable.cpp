@@ -1,11 +1,11 @@
 #include "core/CatalogTable.h"
 
-#include <cstdlib>
 #include <new>
 #include <stdexcept>
 #include <string>
 
 #include "core/CatalogError.h"
+#include "core/PageMemory.h"
 
 namespace kitrova::core {
 
@@ -18,17 +18,23 @@ void CheckPosition(std::int32_t position, const char* what) {
   }
 }
 
+constexpr std::size_t kStorageBytes = kStorageCapacity * sizeof(DistroRecord);
+
 }  // namespace
 
 // Zeroed memory is a valid image of every record (all fields empty), and the system hands
 // it out without touching 30 MB up front.
 CatalogTable::CatalogTable()
-    : storage_(static_cast<DistroRecord*>(std::calloc(kStorageCapacity, sizeof(DistroRecord)))) {
+    : storage_(static_cast<DistroRecord*>(detail::MapPages(kStorageBytes))) {
   if (!storage_) throw std::bad_alloc();
 }
 
 void CatalogTable::FreeStorage::operator()(DistroRecord* records) const noexcept {
-  std::free(records);
+  detail::UnmapPages(records, kStorageBytes);
+}
+
+void CatalogTable::discardScratch() noexcept {
+  detail::DiscardPages(scratchRecords(), kCatalogCapacity * sizeof(DistroRecord));
 }
 
 void CatalogTable::setCount(std::int32_t count) {
@@ -57,6 +63,7 @@ DistroRecord& CatalogTable::scratch(std::int32_t position) {
 void CatalogTable::adoptScratch(std::int32_t count) {
   setCount(count);
   front_ = back();
+  discardScratch();
 }
 
 void CatalogTable::append(const DistroRecord& record) {

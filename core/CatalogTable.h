@@ -4,6 +4,8 @@
 // delete command. Loading reads a file into the scratch half and then lets the halves
 // change roles, so a failed load leaves the catalog whole and a good one copies nothing.
 // All access is 1-based and checked, so nothing writes past the storage.
+// The block is zero pages from the system: only the records written ever take memory, and
+// the half a load leaves behind is given back, so the process holds one catalog, not two.
 
 #include <cstddef>
 #include <cstdint>
@@ -46,7 +48,8 @@ class CatalogTable {
   // The scratch half as one array of kCatalogCapacity records, to load into.
   DistroRecord* scratchRecords() noexcept { return storage_.get() + back(); }
   // The scratch half becomes the catalog with `count` records (0..kCatalogCapacity, else
-  // std::out_of_range and nothing changes); the catalog half becomes the scratch.
+  // std::out_of_range and nothing changes); the catalog half becomes the scratch, all zero
+  // and holding no memory.
   void adoptScratch(std::int32_t count);
 
  private:
@@ -55,6 +58,8 @@ class CatalogTable {
   struct FreeStorage {
     void operator()(DistroRecord* records) const noexcept;
   };
+  // The scratch half reads zero again and holds no memory.
+  void discardScratch() noexcept;
   std::unique_ptr<DistroRecord[], FreeStorage> storage_;
   std::int32_t count_ = 0;
   std::size_t front_ = 0;  // where the catalog half starts in the block

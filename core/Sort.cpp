@@ -157,6 +157,15 @@ void SortByField(CatalogTable& table, RecordField field) {
   ApplyArrangement(records, arrangement);
 }
 
+std::vector<std::int32_t> SortedPositions(const CatalogTable& table, RecordField field) {
+  const std::size_t n = static_cast<std::size_t>(table.count());
+  std::vector<std::uint32_t> arrangement =
+      ReplaySelection(RankKeys(KeyBlock(table.records(), n, field), n));
+  std::vector<std::int32_t> positions(n);
+  for (std::size_t k = 0; k < n; ++k) positions[k] = static_cast<std::int32_t>(arrangement[k]) + 1;
+  return positions;
+}
+
 void SortByName(CatalogTable& table) {
   SortByField(table, RecordField::Name);
 }

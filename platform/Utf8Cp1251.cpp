@@ -78,7 +78,15 @@ int UnicodeToCp1251(char32_t code) {
 std::string Cp1251ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
-  for (char c : bytes) AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(c)));
+  for (std::size_t k = 0; k < bytes.size();) {
+    // Runs of ASCII, most of a catalog's text, are the same bytes in UTF-8.
+    std::size_t end = k;
+    while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+    out.append(bytes.substr(k, end - k));
+    if (end == bytes.size()) break;
+    AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(bytes[end])));
+    k = end + 1;
+  }
   return out;
 }
 

@@ -526,7 +526,12 @@ void TMainForm::FormActivate() {
 }
 
 void TMainForm::FormResize() {
-  const int w = frameGeometry().width();
+  // The outer width: the inner width and the frame around it. While the window manager
+  // reparents the window X11 may report a frame that is not there yet, or a negative one;
+  // widths taken from such a reading left every column 0 wide, a blank grid until the next
+  // resize. So the last whole frame counts, and the inner width when none is known yet.
+  if (const QMargins frame = FrameMargins(windowHandle()); !frame.isNull()) knownFrame_ = frame;
+  const int w = width() + knownFrame_.left() + knownFrame_.right();
   BaseStringGrid->setColumnWidth(0, w / 5);
   BaseStringGrid->setColumnWidth(1, w / 5);
   BaseStringGrid->setColumnWidth(2, w / 5);
@@ -653,6 +658,8 @@ void TMainForm::FitOuterSize() {
   frameTarget_ = QRect(outerTopLeft, outerSize_);
   firstFrame_ = frameGeometry();
   setGeometry(frameTarget_.marginsRemoved(margins));
+  // The inner size may be unchanged, and then no resize follows to count the frame.
+  FormResize();
   // A window manager still busy framing the window may drop that request: check back a few
   // times, briefly, so a later move by the user is never undone.
   settleChecks_ = 5;

@@ -6,6 +6,7 @@
 // uMainHelp.cpp (settings, About, help, exit).
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -202,6 +203,8 @@ class TMainForm : public QMainWindow {
   // more times to check it got there.
   QRect frameTarget_;
   QRect firstFrame_;
+  // The last frame the window manager reported whole; none until it framed the window.
+  QMargins knownFrame_;
   int settleChecks_ = 0;
   // A check on activation is under way (its box activates the window again).
   bool checkingDisk_ = false;
