@@ -230,10 +230,10 @@ std::string ToCp1251OrFail(const std::string& utf8, const std::string& what) {
 
 void FitToTerminal(std::vector<std::size_t>& widths, std::size_t width, std::size_t first,
                    std::size_t floor) {
-  // A terminal narrower than the columns' smallest still gets them: it wraps.
+  // A terminal narrower than 40 columns still gets that much: it wraps.
   if (width == 0) return;
   const std::size_t gaps = 2 * (widths.size() - 1);
-  const std::size_t room = std::max(width, gaps + 40) - gaps;
+  const std::size_t room = std::max<std::size_t>(width, 40) - gaps;
   auto total = [&] {
     std::size_t sum = 0;
     for (std::size_t w : widths) sum += w;

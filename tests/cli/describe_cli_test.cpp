@@ -104,11 +104,11 @@ TEST_F(DescribeCliTest, ScanDescribeNamesDatesAndCommentsFromTheInstallers) {
   const Result dry = Cli({"scan", catalog.string(), tree.string(), "--describe", "--dry-run"});
   EXPECT_EQ(dry.status, 0) << dry.err;
   EXPECT_EQ(ReadFileBytes(catalog), "");
-  EXPECT_NE(dry.out.find("would add: Архиватор 1.2.0.5  (2019)  [Установка архиватора, ООО "
+  EXPECT_NE(dry.err.find("would add: Архиватор 1.2.0.5  (2019)  [Установка архиватора, ООО "
                          "Ромашка]  " +
                          (tree / "arch_setup.exe").string()),
             std::string::npos)
-      << dry.out;
+      << dry.err;
 
   const Result r =
       Cli({"scan", catalog.string(), tree.string(), "--describe", "--type", "Утилиты"});
@@ -145,7 +145,7 @@ TEST_F(DescribeCliTest, ScanWithoutDescribePrintsWhatItAlwaysPrinted) {
   fs::last_write_time(tree / "editor.exe",
                       file_clock::from_sys(sys_seconds{sys_days{year{2011} / 5 / 5}} + hours{12}));
   const Result r = Cli({"scan", catalog.string(), tree.string(), "--dry-run"});
-  EXPECT_EQ(r.out, "would add: editor  (2011)  " + (tree / "editor.exe").string() +
+  EXPECT_EQ(r.err, "would add: editor  (2011)  " + (tree / "editor.exe").string() +
                        "\n1 records would be added\n");
 }
 

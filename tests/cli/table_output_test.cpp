@@ -2,7 +2,6 @@
 // ellipsis to the terminal's width, control bytes shown as spaces, text in UTF-8.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,7 +19,7 @@ using testing::RecordOf;
 TEST(TableOutputTest, PrintsRowsAsTheTerminalShowsThem) {
   struct Case {
     const char* what;
-    const char* columns;
+    std::size_t columns;
     std::vector<RecordFields> records;
     std::vector<std::int32_t> positions;
     std::string expected;
@@ -28,26 +27,26 @@ TEST(TableOutputTest, PrintsRowsAsTheTerminalShowsThem) {
   const std::string longComment(50, 'c');
   const Case cases[] = {
       {"fits",
-       "100",
+       100,
        {{.name = "7-Zip", .type = "Utility", .license = "Freeware", .year = "2005"}},
        {1},
        "#  Name   Type     License   Year  Comment\n"
        "1  7-Zip  Utility  Freeware  2005\n"},
       {"control bytes are spaces, Windows-1251 becomes UTF-8",
-       "100",
+       100,
        {{.name = "a\tb\x7F", .type = "\xC8\xE3\xF0\xFB"}},
        {1},
        "#  Name  Type  License  Year  Comment\n"
        "1  a b   Игры\n"},
       {"cut to the terminal with an ellipsis",
-       "40",
+       40,
        {{.name = "n", .comment = longComment}},
        {1},
        "#  Name  Type  License  Year  Comment\n"
        "1  n" +
            std::string(26, ' ') + "ccccccccc…\n"},
       {"positions as given, in their order",
-       "100",
+       100,
        {{.name = "a"}, {.name = "b"}, {.name = "c"}},
        {3, 1},
        "#  Name  Type  License  Year  Comment\n"
@@ -56,14 +55,12 @@ TEST(TableOutputTest, PrintsRowsAsTheTerminalShowsThem) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ::setenv("COLUMNS", c.columns, 1);
     core::CatalogTable table;
     for (const RecordFields& fields : c.records) table.append(RecordOf(fields));
     std::ostringstream out;
-    PrintTable(out, table, c.positions);
+    PrintTable(out, table, c.positions, c.columns);
     EXPECT_EQ(out.str(), c.expected);
   }
-  ::unsetenv("COLUMNS");
 }
 
 }  // namespace
