@@ -657,6 +657,7 @@ void TMainForm::FitOuterSize() {
   // Placed by its client area, which does not depend on how the frame is positioned.
   frameTarget_ = QRect(outerTopLeft, outerSize_);
   firstFrame_ = frameGeometry();
+  askedMargins_ = margins;
   setGeometry(frameTarget_.marginsRemoved(margins));
   // The inner size may be unchanged, and then no resize follows to count the frame.
   FormResize();
@@ -671,9 +672,16 @@ void TMainForm::SettlePlacement() {
   // geometry is ours, granted, or somebody else's (the user's, a tiling window manager's),
   // and neither may be undone.
   const QRect frame = frameGeometry();
-  if (settleChecks_ <= 0 || !isVisible() || frame != firstFrame_ || frame == frameTarget_) return;
+  if (settleChecks_ <= 0 || !isVisible() || frame == frameTarget_) return;
+  // A frame read while the window manager was still building it (X11 reports a part of it
+  // then) made our own request miss: that miss is ours to mend, with the frame as it is now.
+  const QMargins margins = FrameMargins(windowHandle());
+  const bool ownMiss = !margins.isNull() && margins != askedMargins_;
+  if (!ownMiss && frame != firstFrame_) return;
   --settleChecks_;
-  if (const QMargins margins = FrameMargins(windowHandle()); !margins.isNull()) {
+  if (!margins.isNull()) {
+    askedMargins_ = margins;
+    firstFrame_ = frame;
     setGeometry(frameTarget_.marginsRemoved(margins));
   }
   QTimer::singleShot(150, this, &TMainForm::SettlePlacement);

@@ -203,6 +203,8 @@ class TMainForm : public QMainWindow {
   // more times to check it got there.
   QRect frameTarget_;
   QRect firstFrame_;
+  // The frame the last request was reckoned with.
+  QMargins askedMargins_;
   // The last frame the window manager reported whole; none until it framed the window.
   QMargins knownFrame_;
   int settleChecks_ = 0;
