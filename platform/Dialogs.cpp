@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStringList>
 #include <QUrl>
 
@@ -16,6 +17,7 @@
 #include <system_error>
 
 #include "platform/Cp1251.h"
+#include "platform/ModalDialog.h"
 
 namespace kitrova::platform {
 
@@ -41,8 +43,27 @@ QWidget* OwnerFor(QWidget* parent) {
   return parent != nullptr && parent->window()->isVisible() ? parent : nullptr;
 }
 
+// A file dialog has its size by the time it is shown; placing it then keeps Qt from
+// centring it by a guess of the frame (see CentredBox).
+class CentreWhenShown final : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && !event->spontaneous()) {
+      CentreFrameOnScreen(static_cast<QWidget*>(watched));
+    }
+    return false;
+  }
+};
+
 void KeepInFrontWhenOwnerless(QWidget* dialog) {
-  if (dialog->parentWidget() == nullptr) dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  if (dialog->parentWidget() != nullptr) return;
+  dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  if (qobject_cast<QFileDialog*>(dialog) != nullptr) {
+    dialog->installEventFilter(new CentreWhenShown(dialog));
+  }
 }
 
 // Qt draws "\n\r" as two line breaks. The box keeps the text exactly as given (text()
@@ -68,10 +89,24 @@ void ShowLinesOnce(QMessageBox& box, const QString& text) {
   grid->addWidget(twin, row, column, rowSpan, columnSpan, label->alignment());
 }
 
-// A message box that only a button can end.
-class MustChooseBox : public QMessageBox {
+// Qt centres a box with no owner by its inner size and a guess of the frame (10 x 40
+// pixels), before the box is framed; the start-up boxes sat off the screen's centre. The
+// box knows its size only in its own showEvent, so it is placed after that.
+class CentredBox : public QMessageBox {
  public:
   using QMessageBox::QMessageBox;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    if (parentWidget() == nullptr && !event->spontaneous()) CentreFrameOnScreen(this);
+  }
+};
+
+// A message box that only a button can end.
+class MustChooseBox : public CentredBox {
+ public:
+  using CentredBox::CentredBox;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
@@ -79,14 +114,14 @@ class MustChooseBox : public QMessageBox {
       event->accept();
       return;
     }
-    QMessageBox::keyPressEvent(event);
+    CentredBox::keyPressEvent(event);
   }
   void closeEvent(QCloseEvent* event) override {
     if (clickedButton() == nullptr) {
       event->ignore();
       return;
     }
-    QMessageBox::closeEvent(event);
+    CentredBox::closeEvent(event);
   }
 };
 
@@ -94,7 +129,7 @@ class MustChooseBox : public QMessageBox {
 
 MessageAnswer QtDialogs::message(QWidget* parent, MessageKind kind, const QString& text,
                                  MessageButtons buttons) {
-  QMessageBox plainBox(OwnerFor(parent));
+  CentredBox plainBox(OwnerFor(parent));
   MustChooseBox mustChooseBox(OwnerFor(parent));
   QMessageBox& box = buttons == MessageButtons::YesNoMustChoose ? mustChooseBox : plainBox;
   KeepInFrontWhenOwnerless(&box);

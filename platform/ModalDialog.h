@@ -17,6 +17,12 @@ QFont DialogFont();
 // the one it was laid out for, so no caption is cut.
 void PlaceLabel(QLabel* label, int left, int top, int width, int height);
 
+// Centres a top-level window's whole frame on the screen it appears on. Call it when the
+// window has its size, before it is mapped: under X11 the window manager's frame is known
+// only once the window is up, so the window is placed by its client area now and moved
+// again, once, when the frame appears (a later move by the user is kept).
+void CentreFrameOnScreen(QWidget* window);
+
 class ModalDialog : public QDialog {
   Q_OBJECT
  public:
