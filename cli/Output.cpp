@@ -290,9 +290,8 @@ std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
   return out;
 }
 
-// Built in Windows-1251, where every character is one byte and the ellipsis has a code, then
-// turned into UTF-8 a block of lines at a time. Widths come from the lengths alone, and the
-// cells are written straight into the block: 10000 rows cost no string of their own.
+// Written straight into a block of UTF-8 lines: widths come from the lengths alone (one
+// Windows-1251 byte is one character), and 10000 rows cost no string of their own.
 void PrintTable(std::ostream& out, const core::CatalogTable& table,
                 const std::vector<std::int32_t>& positions, std::size_t width, bool numberRows) {
   constexpr std::size_t kColumns = 6;
@@ -304,49 +303,70 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   };
   std::vector<std::size_t> widths(kColumns, 0);
   for (std::size_t c = 0; c < kColumns; ++c) widths[c] = header[c].size();
-  std::int32_t row = 0;
-  const auto number = [&](std::int32_t position) { return numberRows ? ++row : position; };
+  std::int32_t largest = numberRows ? static_cast<std::int32_t>(positions.size()) : 0;
   for (std::int32_t position : positions) {
-    widths[0] = std::max(widths[0], std::to_string(number(position)).size());
+    if (!numberRows) largest = std::max(largest, position);
     for (std::size_t c = 1; c < kColumns; ++c)
       widths[c] = std::max(widths[c], cell(position, c).size());
   }
+  if (!positions.empty()) widths[0] = std::max(widths[0], std::to_string(largest).size());
   FitToTerminal(widths, width, 1, 4);
 
-  std::string block;
-  const auto flush = [&] {
-    out << platform::Cp1251ToUtf8(block);
-    block.clear();
+  // Control bytes show as spaces; the rest as their UTF-8.
+  static const Utf8Codes shown = [] {
+    Utf8Codes codes = Utf8OfCp1251();
+    for (int b = 0; b < 256; ++b) {
+      if (b < 0x20 || b == 0x7F) {
+        codes.bytes[static_cast<std::size_t>(b)][0] = ' ';
+        codes.lengths[static_cast<std::size_t>(b)] = 1;
+      }
+    }
+    return codes;
+  }();
+  const auto appendShown = [&](std::string& to, std::string_view text) {
+    for (char c : text) {
+      const auto b = static_cast<unsigned char>(c);
+      if (shown.lengths[b] == 1) {
+        to.push_back(shown.bytes[b][0]);
+      } else {
+        to.append(shown.bytes[b].data(), shown.lengths[b]);
+      }
+    }
   };
+
+  std::string block;
+  block.reserve(70000);
   const auto line = [&](const auto& text) {
     const std::size_t start = block.size();
     for (std::size_t c = 0; c < kColumns; ++c) {
       const std::string_view value = text(c);
-      const std::size_t at = block.size();
+      std::size_t characters = value.size();
       if (value.size() > widths[c]) {
-        block.append(value.substr(0, widths[c] - 1));
-        block.push_back('\x85');
+        appendShown(block, value.substr(0, widths[c] - 1));
+        block.append("\u2026");
+        characters = widths[c];
       } else {
-        block.append(value);
+        appendShown(block, value);
       }
-      for (std::size_t k = at; k < block.size(); ++k) {
-        const auto byte = static_cast<unsigned char>(block[k]);
-        if (byte < 0x20 || byte == 0x7F) block[k] = ' ';
-      }
-      if (c + 1 < kColumns) block.append(widths[c] + 2 - (block.size() - at), ' ');
+      if (c + 1 < kColumns) block.append(widths[c] + 2 - characters, ' ');
     }
     while (block.size() > start && block.back() == ' ') block.pop_back();
     block.push_back('\n');
-    if (block.size() > 65536) flush();
+    if (block.size() > 65536) {
+      out << block;
+      block.clear();
+    }
   };
   line([&](std::size_t c) { return header[c]; });
-  std::string shown;
-  row = 0;
+  char digits[16];
+  std::int32_t row = 0;
   for (std::int32_t position : positions) {
-    shown = std::to_string(number(position));
-    line([&](std::size_t c) { return c == 0 ? std::string_view(shown) : cell(position, c); });
+    const std::int32_t number = numberRows ? ++row : position;
+    const std::string_view text(
+        digits, static_cast<std::size_t>(std::to_chars(digits, digits + 16, number).ptr - digits));
+    line([&](std::size_t c) { return c == 0 ? text : cell(position, c); });
   }
-  flush();
+  out << block;
 }
 
 std::vector<std::int32_t> AllPositions(const core::CatalogTable& table) {
