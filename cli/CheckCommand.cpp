@@ -5,14 +5,18 @@
 #include <algorithm>
 
 #include <array>
-#include <map>
+#include <cstring>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 
 #include "cli/Commands.h"
 #include "cli/Csv.h"
 #include "cli/DuplicateInstallers.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
+#include "core/CatalogError.h"
+#include "core/CatalogFile.h"
 #include "core/Sort.h"
 #include "platform/Utf8Cp1251.h"
 
@@ -42,15 +46,69 @@ struct Finding {
   return drive || path.starts_with("\\\\");
 }
 
-std::vector<Finding> Examine(const std::string& image, const CheckOptions& o, std::size_t& count) {
+// The six texts of a record, compared and hashed where they lie: no copy per record.
+using RecordKey = std::array<std::string_view, core::kFieldCount>;
+
+struct RecordKeyHash {
+  std::size_t operator()(const RecordKey& key) const noexcept {
+    std::size_t hash = 0;
+    for (std::string_view text : key) {
+      hash = hash * 1099511628211u ^ std::hash<std::string_view>{}(text);
+    }
+    return hash;
+  }
+};
+
+// The records of a catalog as check sees them: `count` whole records out of a file of
+// `size` bytes, in the state's table when there are no more than 10000.
+struct CheckedCatalog {
+  core::CatalogState state{"."};
+  std::size_t count = 0;
+  std::size_t size = 0;
+};
+
+// A regular file of at most 10000 records is mapped as list maps it; anything else (standard
+// input, more records, a file the loader cannot open) is read as raw bytes, which also gives
+// the messages for what cannot be read.
+void ReadChecked(const std::string& name, CheckedCatalog& catalog) {
+  if (name != "-") {
+    std::error_code ec;
+    const fs::path path = PathFromUtf8(name);
+    const std::uintmax_t size = fs::is_regular_file(path, ec) ? fs::file_size(path, ec) : 0;
+    if (!ec && size / core::kRecordSize <= static_cast<std::uintmax_t>(core::kCatalogCapacity)) {
+      try {
+        core::LoadCatalog(catalog.state, path, core::LoadFor::Reading);
+        catalog.count = static_cast<std::size_t>(catalog.state.DistroTable.count());
+        catalog.size = static_cast<std::size_t>(size);
+        if (catalog.count == catalog.size / core::kRecordSize) return;
+      } catch (const core::CatalogError&) {
+        // Read below, where a failure gets its message.
+      }
+    }
+  }
+  constexpr std::size_t kMostBytes = 2 * core::kCatalogCapacity * core::kRecordSize;
+  const std::string image = ReadInput(name, kMostBytes, "a catalog");
+  catalog.size = image.size();
+  catalog.count = image.size() / core::kRecordSize;
+  core::CatalogTable& table = catalog.state.DistroTable;
+  table.clear();
+  if (catalog.count > static_cast<std::size_t>(core::kCatalogCapacity)) return;
+  for (std::size_t k = 0; k < catalog.count; ++k) {
+    core::DistroRecord record;
+    std::memcpy(static_cast<void*>(&record), image.data() + k * core::kRecordSize,
+                core::kRecordSize);
+    table.append(record);
+  }
+}
+
+std::vector<Finding> Examine(const CheckedCatalog& catalog, const CheckOptions& o) {
   std::vector<Finding> findings;
-  const std::vector<core::DistroRecord> records = RecordsOfImage(image);
-  count = records.size();
-  if (const std::size_t piece = image.size() % core::kRecordSize; piece != 0) {
+  const std::size_t count = catalog.count;
+  if (const std::size_t piece = catalog.size % core::kRecordSize; piece != 0) {
     findings.push_back({0, "structure",
                         "the file ends in a piece of " + std::to_string(piece) +
                             " bytes that is not a whole record (size " +
-                            std::to_string(image.size()) +
+                            std::to_string(catalog.size) +
                             " is not a multiple of 1536); the program ignores it and its next "
                             "save drops it"});
   }
@@ -62,17 +120,17 @@ std::vector<Finding> Examine(const std::string& image, const CheckOptions& o, st
     return findings;  // no order the program would show
   }
   // Numbered as list and the program's grid number them: after the sort by name.
-  core::CatalogTable table;
-  for (const core::DistroRecord& record : records) table.append(record);
-  core::SortByField(table, RecordField::Name);
+  const core::CatalogTable& table = catalog.state.DistroTable;
+  const std::vector<std::int32_t> order = core::SortedPositions(table, RecordField::Name);
 
-  std::map<std::array<std::string, core::kFieldCount>, std::int32_t> seen;
+  std::unordered_map<RecordKey, std::int32_t, RecordKeyHash> seen;
+  seen.reserve(count);
   for (std::int32_t p = 1; p <= table.count(); ++p) {
-    const core::DistroRecord& record = table.at(p);
+    const core::DistroRecord& record = table.at(order[static_cast<std::size_t>(p - 1)]);
     if (record.Name.length == 0) findings.push_back({p, "empty-name", "empty name"});
-    std::array<std::string, core::kFieldCount> key;
+    RecordKey key;
     for (int f = 0; f < core::kFieldCount; ++f) {
-      key[f] = core::FieldOf(record, static_cast<RecordField>(f)).str();
+      key[static_cast<std::size_t>(f)] = core::FieldOf(record, static_cast<RecordField>(f)).view();
     }
     if (auto [it, inserted] = seen.emplace(key, p); !inserted) {
       findings.push_back({p, "duplicate",
@@ -97,7 +155,10 @@ std::vector<Finding> Examine(const std::string& image, const CheckOptions& o, st
     }
   }
   if (o.duplicates) {
-    for (SameInstaller& same : DuplicateInstallers(table)) {
+    // Compared in the order the sort by name gives.
+    core::CatalogTable sorted;
+    for (std::int32_t position : order) sorted.append(table.at(position));
+    for (SameInstaller& same : DuplicateInstallers(sorted)) {
       findings.push_back({same.position, "same-installer", std::move(same.message)});
     }
   }
@@ -106,10 +167,10 @@ std::vector<Finding> Examine(const std::string& image, const CheckOptions& o, st
 
 int RunCheck(const CheckOptions& o, std::ostream& out, std::ostream& err) {
   // Read as raw bytes: a file the program could not load is exactly what this reports on.
-  constexpr std::size_t kMostBytes = 2 * core::kCatalogCapacity * core::kRecordSize;
-  const std::string image = ReadInput(o.catalog, kMostBytes, "a catalog");
-  std::size_t count = 0;
-  const std::vector<Finding> findings = Examine(image, o, count);
+  CheckedCatalog catalog;
+  ReadChecked(o.catalog, catalog);
+  const std::size_t count = catalog.count;
+  const std::vector<Finding> findings = Examine(catalog, o);
   const auto counted =
       std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return f.counts; });
   if (o.format == "json") {
