@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -68,7 +69,7 @@ std::string ReadAll(std::istream& in, std::size_t limit, const std::string& show
 
 // UTF-8 of every Windows-1251 byte, looked up instead of converted one field at a time.
 struct Utf8Codes {
-  std::array<std::array<char, 3>, 256> bytes{};
+  std::array<std::array<char, 4>, 256> bytes{};  // padded: four bytes are copied at once
   std::array<std::uint8_t, 256> lengths{};
 };
 
@@ -323,38 +324,47 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
     }
     return codes;
   }();
-  const auto appendShown = [&](std::string& to, std::string_view text) {
+  // Each byte copies its four-byte slot and moves on by its length: no branch per byte.
+  const auto writeShown = [&](char* to, std::string_view text) {
     for (char c : text) {
       const auto b = static_cast<unsigned char>(c);
-      if (shown.lengths[b] == 1) {
-        to.push_back(shown.bytes[b][0]);
-      } else {
-        to.append(shown.bytes[b].data(), shown.lengths[b]);
-      }
+      std::memcpy(to, shown.bytes[b].data(), 4);
+      to += shown.lengths[b];
     }
+    return to;
   };
 
-  std::string block;
-  block.reserve(70000);
+  // A line takes at most three bytes a character, plus the slack of the last copy.
+  std::size_t longest = 1;
+  for (std::size_t c = 0; c < kColumns; ++c) longest += 3 * (widths[c] + 2);
+  constexpr std::size_t kFlushAt = 65536;
+  std::string block(kFlushAt + longest + 4, '\0');
+  char* const begin = block.data();
+  char* at = begin;
   const auto line = [&](const auto& text) {
-    const std::size_t start = block.size();
+    char* const start = at;
     for (std::size_t c = 0; c < kColumns; ++c) {
       const std::string_view value = text(c);
       std::size_t characters = value.size();
       if (value.size() > widths[c]) {
-        appendShown(block, value.substr(0, widths[c] - 1));
-        block.append("\u2026");
+        at = writeShown(at, value.substr(0, widths[c] - 1));
+        std::memcpy(at, "\u2026", 3);
+        at += 3;
         characters = widths[c];
       } else {
-        appendShown(block, value);
+        at = writeShown(at, value);
       }
-      if (c + 1 < kColumns) block.append(widths[c] + 2 - characters, ' ');
+      if (c + 1 < kColumns) {
+        const std::size_t pad = widths[c] + 2 - characters;
+        std::memset(at, ' ', pad);
+        at += pad;
+      }
     }
-    while (block.size() > start && block.back() == ' ') block.pop_back();
-    block.push_back('\n');
-    if (block.size() > 65536) {
-      out << block;
-      block.clear();
+    while (at > start && at[-1] == ' ') --at;
+    *at++ = '\n';
+    if (static_cast<std::size_t>(at - begin) > kFlushAt) {
+      out.write(begin, at - begin);
+      at = begin;
     }
   };
   line([&](std::size_t c) { return header[c]; });
@@ -366,7 +376,7 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
         digits, static_cast<std::size_t>(std::to_chars(digits, digits + 16, number).ptr - digits));
     line([&](std::size_t c) { return c == 0 ? text : cell(position, c); });
   }
-  out << block;
+  out.write(begin, at - begin);
 }
 
 std::vector<std::int32_t> AllPositions(const core::CatalogTable& table) {
