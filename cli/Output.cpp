@@ -143,6 +143,15 @@ void AppendJsonText(std::string& out, std::string_view cp1251) {
   }
 }
 
+// A field's text by its number, inlined where a row's six fields are written.
+constexpr std::array<core::DistroField core::DistroRecord::*, core::kFieldCount> kFieldMembers = {
+    &core::DistroRecord::Name, &core::DistroRecord::Type,    &core::DistroRecord::License,
+    &core::DistroRecord::Year, &core::DistroRecord::Comment, &core::DistroRecord::Path};
+
+std::string_view TextOf(const core::DistroRecord& record, int field) {
+  return (record.*kFieldMembers[static_cast<std::size_t>(field)]).view();
+}
+
 void AppendNumber(std::string& out, std::int32_t value) {
   char digits[16];
   const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
@@ -231,7 +240,7 @@ std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_
     const core::DistroRecord& record = table.at(position);
     for (int f = 0; f < core::kFieldCount; ++f) {
       out.push_back(',');
-      AppendCsvField(out, core::FieldOf(record, static_cast<RecordField>(f)).view(), ',', true);
+      AppendCsvField(out, TextOf(record, f), ',', true);
     }
     out.append("\r\n");
   }
@@ -264,7 +273,7 @@ std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32
       out.append(",\n      \"");
       out.append(kFieldNames[f]);
       out.append("\": \"");
-      AppendJsonText(out, core::FieldOf(record, static_cast<RecordField>(f)).view());
+      AppendJsonText(out, TextOf(record, f));
       out.push_back('"');
     }
     out.append("\n    }");
@@ -283,8 +292,7 @@ std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
     const core::DistroRecord& record = table.at(position);
     for (int f = 0; f < core::kFieldCount; ++f) {
       if (f > 0) out.push_back(delimiter);
-      AppendCsvField(out, core::FieldOf(record, static_cast<RecordField>(f)).view(), delimiter,
-                     utf8);
+      AppendCsvField(out, TextOf(record, f), delimiter, utf8);
     }
     out.append("\r\n");
   }
@@ -299,16 +307,19 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   const std::array<std::string_view, kColumns> header = {"#",       "Name", "Type",
                                                          "License", "Year", "Comment"};
   // Column c > 0 shows field c - 1; column 0 the position.
-  const auto cell = [&](std::int32_t position, std::size_t c) {
-    return core::FieldOf(table.at(position), static_cast<RecordField>(c - 1)).view();
+  // Each position looked up once (and checked there), not once a cell.
+  std::vector<const core::DistroRecord*> rows;
+  rows.reserve(positions.size());
+  for (std::int32_t position : positions) rows.push_back(&table.at(position));
+  const auto cell = [&](std::size_t k, std::size_t c) {
+    return TextOf(*rows[k], static_cast<int>(c - 1));
   };
   std::vector<std::size_t> widths(kColumns, 0);
   for (std::size_t c = 0; c < kColumns; ++c) widths[c] = header[c].size();
   std::int32_t largest = numberRows ? static_cast<std::int32_t>(positions.size()) : 0;
-  for (std::int32_t position : positions) {
-    if (!numberRows) largest = std::max(largest, position);
-    for (std::size_t c = 1; c < kColumns; ++c)
-      widths[c] = std::max(widths[c], cell(position, c).size());
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    if (!numberRows) largest = std::max(largest, positions[k]);
+    for (std::size_t c = 1; c < kColumns; ++c) widths[c] = std::max(widths[c], cell(k, c).size());
   }
   if (!positions.empty()) widths[0] = std::max(widths[0], std::to_string(largest).size());
   FitToTerminal(widths, width, 1, 4);
@@ -370,11 +381,11 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   line([&](std::size_t c) { return header[c]; });
   char digits[16];
   std::int32_t row = 0;
-  for (std::int32_t position : positions) {
-    const std::int32_t number = numberRows ? ++row : position;
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    const std::int32_t number = numberRows ? ++row : positions[k];
     const std::string_view text(
         digits, static_cast<std::size_t>(std::to_chars(digits, digits + 16, number).ptr - digits));
-    line([&](std::size_t c) { return c == 0 ? text : cell(position, c); });
+    line([&](std::size_t c) { return c == 0 ? text : cell(k, c); });
   }
   out.write(begin, at - begin);
 }

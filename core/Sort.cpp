@@ -59,6 +59,8 @@ class KeyBlock {
     if (prefixes_[i] != prefixes_[j]) return prefixes_[i] < prefixes_[j] ? -1 : 1;
     const std::size_t a = offsets_[i + 1] - offsets_[i];
     const std::size_t b = offsets_[j + 1] - offsets_[j];
+    // Short keys (years, licenses) lie whole in their prefixes: equal ones differ in length only.
+    if (a <= 8 && b <= 8) return a < b ? -1 : (a > b ? 1 : 0);
     const std::size_t n = std::min(a, b);
     const int c =
         n == 0 ? 0 : std::memcmp(bytes_.data() + offsets_[i], bytes_.data() + offsets_[j], n);
