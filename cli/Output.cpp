@@ -67,81 +67,115 @@ std::string ReadAll(std::istream& in, std::size_t limit, const std::string& show
   }
 }
 
-// UTF-8 of every Windows-1251 byte, looked up instead of converted one field at a time.
-struct Utf8Codes {
-  std::array<std::array<char, 4>, 256> bytes{};  // padded: four bytes are copied at once
+// What each Windows-1251 byte becomes in an output: its UTF-8, an escape, a space. Slots are
+// padded so that a writer copies eight bytes a byte and moves on by the length, no branch.
+struct ByteCodes {
+  std::array<std::array<char, 8>, 256> bytes{};
   std::array<std::uint8_t, 256> lengths{};
-};
 
-const Utf8Codes& Utf8OfCp1251() {
-  static const Utf8Codes codes = [] {
-    Utf8Codes table;
+  void set(std::size_t b, std::string_view code) {
+    std::copy(code.begin(), code.end(), bytes[b].begin());
+    lengths[b] = static_cast<std::uint8_t>(code.size());
+  }
+  char* write(char* to, std::string_view text) const {
+    for (char c : text) {
+      const auto b = static_cast<unsigned char>(c);
+      std::memcpy(to, bytes[b].data(), 8);
+      to += lengths[b];
+    }
+    return to;
+  }
+};
+// The most bytes one byte of text becomes (\u00xx), and the slack behind the last copy.
+constexpr std::size_t kMostPerByte = 6;
+constexpr std::size_t kSlack = 8;
+
+const ByteCodes& Utf8OfCp1251() {
+  static const ByteCodes codes = [] {
+    ByteCodes table;
     for (int b = 0; b < 256; ++b) {
-      const std::string utf8 =
-          platform::Cp1251ToUtf8(std::string_view(reinterpret_cast<const char*>(&b), 1));
-      std::copy(utf8.begin(), utf8.end(), table.bytes[static_cast<std::size_t>(b)].begin());
-      table.lengths[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(utf8.size());
+      table.set(static_cast<std::size_t>(b),
+                platform::Cp1251ToUtf8(std::string_view(reinterpret_cast<const char*>(&b), 1)));
     }
     return table;
   }();
   return codes;
 }
 
-void AppendUtf8(std::string& out, std::string_view cp1251) {
-  const Utf8Codes& codes = Utf8OfCp1251();
-  for (char c : cp1251) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x80) {
-      out.push_back(c);
-    } else {
-      out.append(codes.bytes[b].data(), codes.lengths[b]);
+// The same bytes as their raw selves, for CSV in Windows-1251.
+const ByteCodes& RawBytes() {
+  static const ByteCodes codes = [] {
+    ByteCodes table;
+    for (int b = 0; b < 256; ++b) {
+      table.set(static_cast<std::size_t>(b), std::string(1, static_cast<char>(b)));
     }
-  }
+    return table;
+  }();
+  return codes;
 }
 
-// A Windows-1251 text as the inside of a JSON string, escaped as nlohmann's dump() escapes
-// (control characters as \u00xx in lower case, DEL and letters as they are).
-void AppendJsonText(std::string& out, std::string_view cp1251) {
-  const Utf8Codes& codes = Utf8OfCp1251();
-  constexpr char kHex[] = "0123456789abcdef";
-  for (char c : cp1251) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x80) {
-      out.append(codes.bytes[b].data(), codes.lengths[b]);
-      continue;
+// The inside of a JSON string as nlohmann's dump() escapes it: control characters as \u00xx
+// in lower case, the named ones short, DEL and letters as they are.
+const ByteCodes& JsonOfCp1251() {
+  static const ByteCodes codes = [] {
+    ByteCodes table = Utf8OfCp1251();
+    constexpr char kHex[] = "0123456789abcdef";
+    for (std::size_t b = 0; b < 0x20; ++b) {
+      table.set(b, std::string{'\\', 'u', '0', '0', kHex[b >> 4], kHex[b & 0xF]});
     }
-    switch (c) {
-      case '"':
-        out.append("\\\"");
-        break;
-      case '\\':
-        out.append("\\\\");
-        break;
-      case '\b':
-        out.append("\\b");
-        break;
-      case '\f':
-        out.append("\\f");
-        break;
-      case '\n':
-        out.append("\\n");
-        break;
-      case '\r':
-        out.append("\\r");
-        break;
-      case '\t':
-        out.append("\\t");
-        break;
-      default:
-        if (b < 0x20) {
-          const char escape[] = {'\\', 'u', '0', '0', kHex[b >> 4], kHex[b & 0xF]};
-          out.append(escape, sizeof escape);
-        } else {
-          out.push_back(c);
-        }
+    table.set('"', "\\\"");
+    table.set('\\', "\\\\");
+    table.set('\b', "\\b");
+    table.set('\f', "\\f");
+    table.set('\n', "\\n");
+    table.set('\r', "\\r");
+    table.set('\t', "\\t");
+    return table;
+  }();
+  return codes;
+}
+
+// Room for `most` more bytes behind `used`; grows the string by doubling. Returns where to
+// write next.
+char* Room(std::string& out, std::size_t used, std::size_t most) {
+  if (out.size() - used < most) out.resize(std::max(out.size() * 2, used + most));
+  return out.data() + used;
+}
+
+char* WriteText(char* to, std::string_view text) {
+  std::memcpy(to, text.data(), text.size());
+  return to + text.size();
+}
+
+char* WriteNumber(char* to, std::int32_t value) {
+  return std::to_chars(to, to + 16, value).ptr;
+}
+
+// One field as AppendCsvRow writes it. The characters that call for quotes are ASCII, and
+// no Windows-1251 letter turns into one in UTF-8, so the raw bytes decide.
+char* WriteCsvField(char* to, std::string_view raw, char delimiter, const ByteCodes& codes) {
+  bool quoted = false;
+  for (char c : raw) {
+    if (c == delimiter || c == '"' || c == '\r' || c == '\n') {
+      quoted = true;
+      break;
     }
   }
+  if (!quoted) return codes.write(to, raw);
+  *to++ = '"';
+  for (char c : raw) {
+    if (c == '"') *to++ = '"';
+    const auto b = static_cast<unsigned char>(c);
+    std::memcpy(to, codes.bytes[b].data(), 8);
+    to += codes.lengths[b];
+  }
+  *to++ = '"';
+  return to;
 }
+
+// The most bytes a record's row or object can take, keys and punctuation included.
+constexpr std::size_t kMostPerRecord = core::kFieldCount * (2 * 255 + 2 + 16) * 3 + 256;
+static_assert(kMostPerRecord >= core::kFieldCount * (255 * kMostPerByte + 32) + 64 + kSlack);
 
 // A field's text by its number, inlined where a row's six fields are written.
 constexpr std::array<core::DistroField core::DistroRecord::*, core::kFieldCount> kFieldMembers = {
@@ -150,46 +184,6 @@ constexpr std::array<core::DistroField core::DistroRecord::*, core::kFieldCount>
 
 std::string_view TextOf(const core::DistroRecord& record, int field) {
   return (record.*kFieldMembers[static_cast<std::size_t>(field)]).view();
-}
-
-void AppendNumber(std::string& out, std::int32_t value) {
-  char digits[16];
-  const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
-  out.append(digits, end);
-}
-
-// One field as AppendCsvRow writes it. The characters that call for quotes are ASCII, and
-// no Windows-1251 letter turns into one in UTF-8, so the raw bytes decide.
-void AppendCsvField(std::string& out, std::string_view raw, char delimiter, bool utf8) {
-  bool quoted = false;
-  for (char c : raw) {
-    if (c == delimiter || c == '"' || c == '\r' || c == '\n') {
-      quoted = true;
-      break;
-    }
-  }
-  if (!quoted) {
-    if (utf8) {
-      AppendUtf8(out, raw);
-    } else {
-      out.append(raw);
-    }
-    return;
-  }
-  out.push_back('"');
-  std::size_t start = 0;
-  for (std::size_t k = 0; k <= raw.size(); ++k) {
-    if (k < raw.size() && raw[k] != '"') continue;
-    const std::string_view piece = raw.substr(start, k + 1 - start - (k == raw.size() ? 1 : 0));
-    if (utf8) {
-      AppendUtf8(out, piece);
-    } else {
-      out.append(piece);
-    }
-    if (k < raw.size()) out.push_back('"');
-    start = k + 1;
-  }
-  out.push_back('"');
 }
 
 }  // namespace
@@ -231,19 +225,23 @@ std::string Excerpt(std::string_view text) {
 
 std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions) {
   std::string out;
-  out.reserve(positions.size() * 160 + 64);
   std::vector<std::string_view> header{"Position"};
   header.insert(header.end(), std::begin(kFieldNames), std::end(kFieldNames));
   AppendCsvRow(out, header, ',');
+  std::size_t used = out.size();
+  out.resize(used + positions.size() * 160 + kMostPerRecord);
+  const ByteCodes& codes = Utf8OfCp1251();
   for (std::int32_t position : positions) {
-    AppendNumber(out, position);
     const core::DistroRecord& record = table.at(position);
+    char* to = WriteNumber(Room(out, used, kMostPerRecord), position);
     for (int f = 0; f < core::kFieldCount; ++f) {
-      out.push_back(',');
-      AppendCsvField(out, TextOf(record, f), ',', true);
+      *to++ = ',';
+      to = WriteCsvField(to, TextOf(record, f), ',', codes);
     }
-    out.append("\r\n");
+    to = WriteText(to, "\r\n");
+    used = static_cast<std::size_t>(to - out.data());
   }
+  out.resize(used);
   return out;
 }
 
@@ -251,33 +249,30 @@ std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_
 // 70000 nodes. The bytes are those of nlohmann's dump(2), escaping included.
 std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions,
                    bool numberRows) {
-  std::string out;
-  out.reserve(positions.size() * 256 + 96);
-  out.append("{\n  \"schema\": \"");
-  AppendJsonText(out, kRecordsSchema);
-  out.append("\",\n  \"version\": ");
-  out.append(std::to_string(kJsonVersion));
-  out.append(",\n  \"records\": ");
-  if (positions.empty()) {
-    out.append("[]\n}\n");
-    return out;
-  }
-  out.append("[");
+  std::string out = "{\n  \"schema\": \"" + std::string(kRecordsSchema) +
+                    "\",\n  \"version\": " + std::to_string(kJsonVersion) + ",\n  \"records\": ";
+  if (positions.empty()) return out + "[]\n}\n";
+  out += '[';
+  std::size_t used = out.size();
+  out.resize(used + positions.size() * 300 + kMostPerRecord);
+  const ByteCodes& codes = JsonOfCp1251();
   std::int32_t row = 0;
   for (std::int32_t position : positions) {
-    out.append(row == 0 ? "\n    {\n      \"position\": " : ",\n    {\n      \"position\": ");
-    ++row;
-    AppendNumber(out, numberRows ? row : position);
     const core::DistroRecord& record = table.at(position);
+    char* to = Room(out, used, kMostPerRecord);
+    if (row > 0) *to++ = ',';
+    ++row;
+    to = WriteNumber(WriteText(to, "\n    {\n      \"position\": "), numberRows ? row : position);
     for (int f = 0; f < core::kFieldCount; ++f) {
-      out.append(",\n      \"");
-      out.append(kFieldNames[f]);
-      out.append("\": \"");
-      AppendJsonText(out, TextOf(record, f));
-      out.push_back('"');
+      to = WriteText(to, ",\n      \"");
+      to = WriteText(to, kFieldNames[static_cast<std::size_t>(f)]);
+      to = codes.write(WriteText(to, "\": \""), TextOf(record, f));
+      *to++ = '"';
     }
-    out.append("\n    }");
+    to = WriteText(to, "\n    }");
+    used = static_cast<std::size_t>(to - out.data());
   }
+  out.resize(used);
   out.append("\n  ]\n}\n");
   return out;
 }
@@ -285,17 +280,22 @@ std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32
 std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
                   const std::vector<std::int32_t>* order) {
   std::string out;
-  out.reserve(static_cast<std::size_t>(table.count()) * 160 + 64);
   AppendCsvRow(out, {std::begin(kFieldNames), std::end(kFieldNames)}, delimiter);
+  std::size_t used = out.size();
+  out.resize(used + static_cast<std::size_t>(table.count()) * 160 + kMostPerRecord);
+  const ByteCodes& codes = utf8 ? Utf8OfCp1251() : RawBytes();
   for (std::int32_t i = 1; i <= table.count(); ++i) {
     const std::int32_t position = order ? (*order)[static_cast<std::size_t>(i - 1)] : i;
     const core::DistroRecord& record = table.at(position);
+    char* to = Room(out, used, kMostPerRecord);
     for (int f = 0; f < core::kFieldCount; ++f) {
-      if (f > 0) out.push_back(delimiter);
-      AppendCsvField(out, TextOf(record, f), delimiter, utf8);
+      if (f > 0) *to++ = delimiter;
+      to = WriteCsvField(to, TextOf(record, f), delimiter, codes);
     }
-    out.append("\r\n");
+    to = WriteText(to, "\r\n");
+    used = static_cast<std::size_t>(to - out.data());
   }
+  out.resize(used);
   return out;
 }
 
@@ -325,31 +325,17 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   FitToTerminal(widths, width, 1, 4);
 
   // Control bytes show as spaces; the rest as their UTF-8.
-  static const Utf8Codes shown = [] {
-    Utf8Codes codes = Utf8OfCp1251();
-    for (int b = 0; b < 256; ++b) {
-      if (b < 0x20 || b == 0x7F) {
-        codes.bytes[static_cast<std::size_t>(b)][0] = ' ';
-        codes.lengths[static_cast<std::size_t>(b)] = 1;
-      }
-    }
+  static const ByteCodes shown = [] {
+    ByteCodes codes = Utf8OfCp1251();
+    for (std::size_t b = 0; b < 0x20; ++b) codes.set(b, " ");
+    codes.set(0x7F, " ");
     return codes;
   }();
-  // Each byte copies its four-byte slot and moves on by its length: no branch per byte.
-  const auto writeShown = [&](char* to, std::string_view text) {
-    for (char c : text) {
-      const auto b = static_cast<unsigned char>(c);
-      std::memcpy(to, shown.bytes[b].data(), 4);
-      to += shown.lengths[b];
-    }
-    return to;
-  };
-
   // A line takes at most three bytes a character, plus the slack of the last copy.
   std::size_t longest = 1;
   for (std::size_t c = 0; c < kColumns; ++c) longest += 3 * (widths[c] + 2);
   constexpr std::size_t kFlushAt = 65536;
-  std::string block(kFlushAt + longest + 4, '\0');
+  std::string block(kFlushAt + longest + kSlack, '\0');
   char* const begin = block.data();
   char* at = begin;
   const auto line = [&](const auto& text) {
@@ -358,12 +344,12 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
       const std::string_view value = text(c);
       std::size_t characters = value.size();
       if (value.size() > widths[c]) {
-        at = writeShown(at, value.substr(0, widths[c] - 1));
+        at = shown.write(at, value.substr(0, widths[c] - 1));
         std::memcpy(at, "\u2026", 3);
         at += 3;
         characters = widths[c];
       } else {
-        at = writeShown(at, value);
+        at = shown.write(at, value);
       }
       if (c + 1 < kColumns) {
         const std::size_t pad = widths[c] + 2 - characters;
