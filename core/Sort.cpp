@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <limits>
+#include <functional>
 #include <numeric>
 #include <vector>
 
@@ -90,40 +90,61 @@ std::vector<std::uint32_t> RankKeys(const KeyBlock& keys, std::size_t n) {
 }
 
 // Replays the selection sort on indices. Step i picks the lowest position holding the
-// smallest key among positions i..n-1 and swaps it with i. A min segment tree over
-// positions, each leaf holding (rank, position) packed into one number, finds that pick
-// in O(log n). Returns arrangement[k] = original index of the record that ends at k.
+// smallest key among positions i..n-1 and swaps it with i. The smallest rank left only
+// grows (each step takes it out), so the ranks are walked once; each rank keeps the
+// positions that hold it in a min-heap, all heaps side by side in one array. Position i,
+// the lowest left, is always the top of its own rank's heap. Returns arrangement[k] =
+// original index of the record that ends at k.
 std::vector<std::uint32_t> ReplaySelection(const std::vector<std::uint32_t>& rank) {
   const std::size_t n = rank.size();
   std::vector<std::uint32_t> arrangement(n);
   std::iota(arrangement.begin(), arrangement.end(), 0u);
   if (n < 2) return arrangement;
 
-  constexpr std::uint64_t kRemoved = std::numeric_limits<std::uint64_t>::max();
-  auto leafValue = [&](std::size_t position) {
-    return (static_cast<std::uint64_t>(rank[arrangement[position]]) << 32) | position;
-  };
-  std::size_t size = 1;
-  while (size < n) size <<= 1;
-  std::vector<std::uint64_t> tree(2 * size, kRemoved);
-  for (std::size_t p = 0; p < n; ++p) tree[size + p] = leafValue(p);
-  for (std::size_t node = size - 1; node >= 1; --node) {
-    tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
+  const std::uint32_t ranks = *std::max_element(rank.begin(), rank.end()) + 1;
+  std::vector<std::uint32_t> start(ranks + 1, 0);
+  for (std::uint32_t r : rank) ++start[r + 1];
+  for (std::uint32_t r = 0; r < ranks; ++r) start[r + 1] += start[r];
+  std::vector<std::uint32_t> size(ranks);
+  for (std::uint32_t r = 0; r < ranks; ++r) size[r] = start[r + 1] - start[r];
+  // Positions filled in ascending order: each heap starts sorted, which is a valid heap.
+  std::vector<std::uint32_t> heaps(n);
+  {
+    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+    for (std::uint32_t p = 0; p < n; ++p) heaps[fill[rank[p]]++] = p;
   }
-  auto set = [&](std::size_t position, std::uint64_t value) {
-    std::size_t node = size + position;
-    tree[node] = value;
-    for (node >>= 1; node >= 1; node >>= 1) {
-      tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
-    }
+  // Ranks all different: the order is simply the sorted one.
+  if (ranks == n) {
+    for (std::size_t k = 0; k < n; ++k) arrangement[k] = heaps[k];
+    return arrangement;
+  }
+  const auto later = std::greater<std::uint32_t>();
+  const auto popTop = [&](std::uint32_t r) {
+    std::uint32_t* first = heaps.data() + start[r];
+    std::pop_heap(first, first + size[r], later);
+    --size[r];
   };
-
+  const auto push = [&](std::uint32_t r, std::uint32_t position) {
+    std::uint32_t* first = heaps.data() + start[r];
+    first[size[r]++] = position;
+    std::push_heap(first, first + size[r], later);
+  };
+  // rankAt[p]: the rank of the record now at position p.
+  std::vector<std::uint32_t> rankAt(rank);
+  std::uint32_t smallest = 0;
   for (std::size_t i = 0; i + 1 < n; ++i) {
-    // Positions before i are already removed, so the root is the pick among i..n-1.
-    const std::size_t m = static_cast<std::size_t>(tree[1] & 0xFFFFFFFFu);
+    while (size[smallest] == 0) ++smallest;
+    const std::uint32_t own = rankAt[i];
+    if (own == smallest) {  // i itself is the lowest position with the smallest key
+      popTop(own);
+      continue;
+    }
+    const std::uint32_t m = heaps[start[smallest]];
+    popTop(smallest);
+    popTop(own);
+    push(own, m);
     std::swap(arrangement[i], arrangement[m]);
-    set(i, kRemoved);
-    if (m != i) set(m, leafValue(m));
+    rankAt[m] = own;
   }
   return arrangement;
 }
