@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 
 #include "cli/Commands.h"
 #include "cli/Csv.h"
@@ -46,17 +46,64 @@ struct Finding {
   return drive || path.starts_with("\\\\");
 }
 
-// The six texts of a record, compared and hashed where they lie: no copy per record.
-using RecordKey = std::array<std::string_view, core::kFieldCount>;
+// The first record (in the order given) with each set of six texts: records are hashed
+// and compared where they lie, in an open-addressing table of their numbers, so no key is
+// copied and nothing is allocated per record.
+class FirstOfEach {
+ public:
+  explicit FirstOfEach(std::size_t count) : slots_(std::bit_ceil(2 * count + 2), kEmpty) {}
 
-struct RecordKeyHash {
-  std::size_t operator()(const RecordKey& key) const noexcept {
-    std::size_t hash = 0;
-    for (std::string_view text : key) {
-      hash = hash * 1099511628211u ^ std::hash<std::string_view>{}(text);
+  // The number of an earlier record with the texts of `record`, or `number` itself when
+  // it is the first; `recordOf` gives the record of an earlier number.
+  template <typename RecordOf>
+  std::int32_t insert(const core::DistroRecord& record, std::int32_t number,
+                      const RecordOf& recordOf) {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = Hash(record) & mask;; slot = (slot + 1) & mask) {
+      if (slots_[slot] == kEmpty) {
+        slots_[slot] = number;
+        return number;
+      }
+      if (SameTexts(recordOf(slots_[slot]), record)) return slots_[slot];
     }
-    return hash;
   }
+
+ private:
+  static constexpr std::int32_t kEmpty = 0;
+  static constexpr std::array<core::DistroField core::DistroRecord::*, core::kFieldCount> kFields =
+      {&core::DistroRecord::Name, &core::DistroRecord::Type,    &core::DistroRecord::License,
+       &core::DistroRecord::Year, &core::DistroRecord::Comment, &core::DistroRecord::Path};
+
+  static bool SameTexts(const core::DistroRecord& a, const core::DistroRecord& b) {
+    for (auto field : kFields) {
+      if ((a.*field).view() != (b.*field).view()) return false;
+    }
+    return true;
+  }
+
+  // Eight bytes a step; never reads past a text's length.
+  static std::size_t Hash(const core::DistroRecord& record) {
+    std::uint64_t hash = 0;
+    const auto mix = [&](std::uint64_t word) {
+      hash = (hash ^ word) * 0x9E3779B97F4A7C15u;
+      hash ^= hash >> 29;
+    };
+    for (auto field : kFields) {
+      const std::string_view text = (record.*field).view();
+      std::size_t k = 0;
+      for (; k + 8 <= text.size(); k += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + k, 8);
+        mix(word);
+      }
+      std::uint64_t tail = text.size();
+      for (; k < text.size(); ++k) tail = tail << 8 | static_cast<unsigned char>(text[k]);
+      mix(tail);
+    }
+    return static_cast<std::size_t>(hash);
+  }
+
+  std::vector<std::int32_t> slots_;
 };
 
 // The records of a catalog as check sees them: `count` whole records out of a file of
@@ -123,19 +170,17 @@ std::vector<Finding> Examine(const CheckedCatalog& catalog, const CheckOptions& 
   const core::CatalogTable& table = catalog.state.DistroTable;
   const std::vector<std::int32_t> order = core::SortedPositions(table, RecordField::Name);
 
-  std::unordered_map<RecordKey, std::int32_t, RecordKeyHash> seen;
-  seen.reserve(count);
+  const auto sortedRecord = [&](std::int32_t p) -> const core::DistroRecord& {
+    return table.at(order[static_cast<std::size_t>(p - 1)]);
+  };
+  FirstOfEach seen(count);
   for (std::int32_t p = 1; p <= table.count(); ++p) {
-    const core::DistroRecord& record = table.at(order[static_cast<std::size_t>(p - 1)]);
+    const core::DistroRecord& record = sortedRecord(p);
     if (record.Name.length == 0) findings.push_back({p, "empty-name", "empty name"});
-    RecordKey key;
-    for (int f = 0; f < core::kFieldCount; ++f) {
-      key[static_cast<std::size_t>(f)] = core::FieldOf(record, static_cast<RecordField>(f)).view();
-    }
-    if (auto [it, inserted] = seen.emplace(key, p); !inserted) {
+    if (const std::int32_t first = seen.insert(record, p, sortedRecord); first != p) {
       findings.push_back({p, "duplicate",
-                          "exact duplicate of record " + std::to_string(it->second) + " (\"" +
-                              platform::Cp1251ToUtf8(key[0]) + "\")"});
+                          "exact duplicate of record " + std::to_string(first) + " (\"" +
+                              platform::Cp1251ToUtf8(record.Name.view()) + "\")"});
     }
     if (!o.installers) continue;
     const std::string installer = platform::Cp1251ToUtf8(record.Path.view());

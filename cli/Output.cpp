@@ -88,7 +88,8 @@ struct ByteCodes {
 };
 // The most bytes one byte of text becomes (\u00xx), and the slack behind the last copy.
 constexpr std::size_t kMostPerByte = 6;
-constexpr std::size_t kSlack = 8;
+constexpr std::size_t kSlack = 16;
+constexpr char kSpaces[kSlack + 1] = "                ";
 
 const ByteCodes& Utf8OfCp1251() {
   static const ByteCodes codes = [] {
@@ -152,16 +153,20 @@ char* WriteNumber(char* to, std::int32_t value) {
 }
 
 // One field as AppendCsvRow writes it. The characters that call for quotes are ASCII, and
-// no Windows-1251 letter turns into one in UTF-8, so the raw bytes decide.
-char* WriteCsvField(char* to, std::string_view raw, char delimiter, const ByteCodes& codes) {
+// no Windows-1251 letter turns into one in UTF-8, so the raw bytes decide. Written unquoted
+// while looking for them, and once more quoted in the rare field that has one.
+char* WriteCsvField(char* to, std::string_view raw, const std::array<bool, 256>& special,
+                    const ByteCodes& codes) {
+  char* const start = to;
   bool quoted = false;
   for (char c : raw) {
-    if (c == delimiter || c == '"' || c == '\r' || c == '\n') {
-      quoted = true;
-      break;
-    }
+    const auto b = static_cast<unsigned char>(c);
+    std::memcpy(to, codes.bytes[b].data(), 8);
+    to += codes.lengths[b];
+    quoted |= special[b];
   }
-  if (!quoted) return codes.write(to, raw);
+  if (!quoted) return to;
+  to = start;
   *to++ = '"';
   for (char c : raw) {
     if (c == '"') *to++ = '"';
@@ -171,6 +176,13 @@ char* WriteCsvField(char* to, std::string_view raw, char delimiter, const ByteCo
   }
   *to++ = '"';
   return to;
+}
+
+// The bytes that make a CSV field quoted.
+std::array<bool, 256> CsvSpecials(char delimiter) {
+  std::array<bool, 256> special{};
+  for (char c : {delimiter, '"', '\r', '\n'}) special[static_cast<unsigned char>(c)] = true;
+  return special;
 }
 
 // The most bytes a record's row or object can take, keys and punctuation included.
@@ -231,12 +243,13 @@ std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_
   std::size_t used = out.size();
   out.resize(used + positions.size() * 160 + kMostPerRecord);
   const ByteCodes& codes = Utf8OfCp1251();
+  const std::array<bool, 256> special = CsvSpecials(',');
   for (std::int32_t position : positions) {
     const core::DistroRecord& record = table.at(position);
     char* to = WriteNumber(Room(out, used, kMostPerRecord), position);
     for (int f = 0; f < core::kFieldCount; ++f) {
       *to++ = ',';
-      to = WriteCsvField(to, TextOf(record, f), ',', codes);
+      to = WriteCsvField(to, TextOf(record, f), special, codes);
     }
     to = WriteText(to, "\r\n");
     used = static_cast<std::size_t>(to - out.data());
@@ -284,13 +297,14 @@ std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
   std::size_t used = out.size();
   out.resize(used + static_cast<std::size_t>(table.count()) * 160 + kMostPerRecord);
   const ByteCodes& codes = utf8 ? Utf8OfCp1251() : RawBytes();
+  const std::array<bool, 256> special = CsvSpecials(delimiter);
   for (std::int32_t i = 1; i <= table.count(); ++i) {
     const std::int32_t position = order ? (*order)[static_cast<std::size_t>(i - 1)] : i;
     const core::DistroRecord& record = table.at(position);
     char* to = Room(out, used, kMostPerRecord);
     for (int f = 0; f < core::kFieldCount; ++f) {
       if (f > 0) *to++ = delimiter;
-      to = WriteCsvField(to, TextOf(record, f), delimiter, codes);
+      to = WriteCsvField(to, TextOf(record, f), special, codes);
     }
     to = WriteText(to, "\r\n");
     used = static_cast<std::size_t>(to - out.data());
@@ -353,7 +367,7 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
       }
       if (c + 1 < kColumns) {
         const std::size_t pad = widths[c] + 2 - characters;
-        std::memset(at, ' ', pad);
+        for (std::size_t k = 0; k < pad; k += kSlack) std::memcpy(at + k, kSpaces, kSlack);
         at += pad;
       }
     }
