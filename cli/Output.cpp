@@ -331,9 +331,16 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   std::vector<std::size_t> widths(kColumns, 0);
   for (std::size_t c = 0; c < kColumns; ++c) widths[c] = header[c].size();
   std::int32_t largest = numberRows ? static_cast<std::int32_t>(positions.size()) : 0;
-  for (std::size_t k = 0; k < rows.size(); ++k) {
-    if (!numberRows) largest = std::max(largest, positions[k]);
-    for (std::size_t c = 1; c < kColumns; ++c) widths[c] = std::max(widths[c], cell(k, c).size());
+  // The widths do not depend on the order: read the records as they lie in memory, not in
+  // a sort's order that jumps through 15 MB.
+  std::vector<bool> listed(static_cast<std::size_t>(table.count()) + 1, false);
+  for (std::int32_t position : positions) listed[static_cast<std::size_t>(position)] = true;
+  for (std::int32_t position = 1; position <= table.count(); ++position) {
+    if (!listed[static_cast<std::size_t>(position)]) continue;
+    if (!numberRows) largest = position;
+    for (std::size_t c = 1; c < kColumns; ++c) {
+      widths[c] = std::max(widths[c], TextOf(table.at(position), static_cast<int>(c - 1)).size());
+    }
   }
   if (!positions.empty()) widths[0] = std::max(widths[0], std::to_string(largest).size());
   FitToTerminal(widths, width, 1, 4);
@@ -382,6 +389,15 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   char digits[16];
   std::int32_t row = 0;
   for (std::size_t k = 0; k < rows.size(); ++k) {
+#if defined(__GNUC__)
+    // In a sort's order the records lie anywhere in 15 MB: ask for the fields of a row a
+    // few rows ahead, so that they are in the cache when it is written.
+    if (k + 8 < rows.size()) {
+      for (std::size_t f = 0; f + 1 < kFieldMembers.size(); ++f) {
+        __builtin_prefetch(&(rows[k + 8]->*kFieldMembers[f]));
+      }
+    }
+#endif
     const std::int32_t number = numberRows ? ++row : positions[k];
     const std::string_view text(
         digits, static_cast<std::size_t>(std::to_chars(digits, digits + 16, number).ptr - digits));
