@@ -338,8 +338,9 @@ void PrintTable(std::ostream& out, const core::CatalogTable& table,
   for (std::int32_t position = 1; position <= table.count(); ++position) {
     if (!listed[static_cast<std::size_t>(position)]) continue;
     if (!numberRows) largest = position;
+    const core::DistroRecord& record = table.records()[position - 1];
     for (std::size_t c = 1; c < kColumns; ++c) {
-      widths[c] = std::max(widths[c], TextOf(table.at(position), static_cast<int>(c - 1)).size());
+      widths[c] = std::max(widths[c], TextOf(record, static_cast<int>(c - 1)).size());
     }
   }
   if (!positions.empty()) widths[0] = std::max(widths[0], std::to_string(largest).size());

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <numeric>
 #include <vector>
 
@@ -90,61 +89,47 @@ std::vector<std::uint32_t> RankKeys(const KeyBlock& keys, std::size_t n) {
 }
 
 // Replays the selection sort on indices. Step i picks the lowest position holding the
-// smallest key among positions i..n-1 and swaps it with i. The smallest rank left only
-// grows (each step takes it out), so the ranks are walked once; each rank keeps the
-// positions that hold it in a min-heap, all heaps side by side in one array. Position i,
-// the lowest left, is always the top of its own rank's heap. Returns arrangement[k] =
-// original index of the record that ends at k.
+// smallest key among positions i..n-1 and swaps it with i. The steps go key by key: while
+// key r is placed, the record that leaves position i has a larger key, so the positions
+// holding r are picked in ascending order, read once when r's turn comes. Returns
+// arrangement[k] = original index of the record that ends at k.
 std::vector<std::uint32_t> ReplaySelection(const std::vector<std::uint32_t>& rank) {
   const std::size_t n = rank.size();
   std::vector<std::uint32_t> arrangement(n);
   std::iota(arrangement.begin(), arrangement.end(), 0u);
   if (n < 2) return arrangement;
 
+  // The records of each rank, by a counting sort.
   const std::uint32_t ranks = *std::max_element(rank.begin(), rank.end()) + 1;
   std::vector<std::uint32_t> start(ranks + 1, 0);
   for (std::uint32_t r : rank) ++start[r + 1];
   for (std::uint32_t r = 0; r < ranks; ++r) start[r + 1] += start[r];
-  std::vector<std::uint32_t> size(ranks);
-  for (std::uint32_t r = 0; r < ranks; ++r) size[r] = start[r + 1] - start[r];
-  // Positions filled in ascending order: each heap starts sorted, which is a valid heap.
-  std::vector<std::uint32_t> heaps(n);
+  std::vector<std::uint32_t> members(n);
   {
     std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
-    for (std::uint32_t p = 0; p < n; ++p) heaps[fill[rank[p]]++] = p;
+    for (std::uint32_t e = 0; e < n; ++e) members[fill[rank[e]]++] = e;
   }
-  // Ranks all different: the order is simply the sorted one.
-  if (ranks == n) {
-    for (std::size_t k = 0; k < n; ++k) arrangement[k] = heaps[k];
-    return arrangement;
-  }
-  const auto later = std::greater<std::uint32_t>();
-  const auto popTop = [&](std::uint32_t r) {
-    std::uint32_t* first = heaps.data() + start[r];
-    std::pop_heap(first, first + size[r], later);
-    --size[r];
-  };
-  const auto push = [&](std::uint32_t r, std::uint32_t position) {
-    std::uint32_t* first = heaps.data() + start[r];
-    first[size[r]++] = position;
-    std::push_heap(first, first + size[r], later);
-  };
-  // rankAt[p]: the rank of the record now at position p.
-  std::vector<std::uint32_t> rankAt(rank);
-  std::uint32_t smallest = 0;
-  for (std::size_t i = 0; i + 1 < n; ++i) {
-    while (size[smallest] == 0) ++smallest;
-    const std::uint32_t own = rankAt[i];
-    if (own == smallest) {  // i itself is the lowest position with the smallest key
-      popTop(own);
-      continue;
+  // Keys all different: the order is simply the sorted one.
+  if (ranks == n) return members;
+
+  std::vector<std::uint32_t> where(arrangement);  // where[e]: the position of record e now
+  std::vector<std::uint32_t> picks;
+  std::uint32_t i = 0;
+  for (std::uint32_t r = 0; r < ranks; ++r) {
+    picks.clear();
+    for (std::uint32_t k = start[r]; k < start[r + 1]; ++k) picks.push_back(where[members[k]]);
+    std::sort(picks.begin(), picks.end());
+    for (std::uint32_t m : picks) {
+      if (m != i) {
+        const std::uint32_t leaving = arrangement[i];
+        const std::uint32_t coming = arrangement[m];
+        arrangement[i] = coming;
+        arrangement[m] = leaving;
+        where[coming] = i;
+        where[leaving] = m;
+      }
+      ++i;
     }
-    const std::uint32_t m = heaps[start[smallest]];
-    popTop(smallest);
-    popTop(own);
-    push(own, m);
-    std::swap(arrangement[i], arrangement[m]);
-    rankAt[m] = own;
   }
   return arrangement;
 }
