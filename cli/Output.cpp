@@ -235,44 +235,73 @@ std::string Excerpt(std::string_view text) {
   return std::string(text.substr(0, cut)) + "\u2026";
 }
 
-std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions) {
-  std::string out;
+namespace {
+
+// Where the writers put their bytes: one string, or a stream a block at a time, so that a
+// document of megabytes never has to be held whole on its way to standard output.
+class Sink {
+ public:
+  Sink(std::string& out, std::ostream* stream, std::size_t expected)
+      : out_(out), stream_(stream), used_(out.size()) {
+    out_.resize(used_ + (stream ? kBlock : expected) + kMostPerRecord);
+  }
+  // Room for one record's bytes.
+  char* room() { return Room(out_, used_, kMostPerRecord); }
+  void done(char* to) {
+    used_ = static_cast<std::size_t>(to - out_.data());
+    if (stream_ && used_ >= kBlock) {
+      stream_->write(out_.data(), static_cast<std::streamsize>(used_));
+      used_ = 0;
+    }
+  }
+  void finish() {
+    out_.resize(used_);
+    if (stream_) {
+      stream_->write(out_.data(), static_cast<std::streamsize>(used_));
+      out_.clear();
+    }
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 64 * 1024;
+  std::string& out_;
+  std::ostream* stream_;
+  std::size_t used_;
+};
+
+void WriteCsvOf(std::string& out, std::ostream* stream, const core::CatalogTable& table,
+                const std::vector<std::int32_t>& positions) {
   std::vector<std::string_view> header{"Position"};
   header.insert(header.end(), std::begin(kFieldNames), std::end(kFieldNames));
   AppendCsvRow(out, header, ',');
-  std::size_t used = out.size();
-  out.resize(used + positions.size() * 160 + kMostPerRecord);
+  Sink sink(out, stream, positions.size() * 160);
   const ByteCodes& codes = Utf8OfCp1251();
   const std::array<bool, 256> special = CsvSpecials(',');
   for (std::int32_t position : positions) {
     const core::DistroRecord& record = table.at(position);
-    char* to = WriteNumber(Room(out, used, kMostPerRecord), position);
+    char* to = WriteNumber(sink.room(), position);
     for (int f = 0; f < core::kFieldCount; ++f) {
       *to++ = ',';
       to = WriteCsvField(to, TextOf(record, f), special, codes);
     }
-    to = WriteText(to, "\r\n");
-    used = static_cast<std::size_t>(to - out.data());
+    sink.done(WriteText(to, "\r\n"));
   }
-  out.resize(used);
-  return out;
+  sink.finish();
 }
 
 // Written directly rather than through a JSON tree: 10000 records would cost a tree of
 // 70000 nodes. The bytes are those of nlohmann's dump(2), escaping included.
-std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions,
-                   bool numberRows) {
-  std::string out = "{\n  \"schema\": \"" + std::string(kRecordsSchema) +
-                    "\",\n  \"version\": " + std::to_string(kJsonVersion) + ",\n  \"records\": ";
-  if (positions.empty()) return out + "[]\n}\n";
-  out += '[';
-  std::size_t used = out.size();
-  out.resize(used + positions.size() * 300 + kMostPerRecord);
+void WriteJsonOf(std::string& out, std::ostream* stream, const core::CatalogTable& table,
+                 const std::vector<std::int32_t>& positions, bool numberRows) {
+  out += "{\n  \"schema\": \"" + std::string(kRecordsSchema) +
+         "\",\n  \"version\": " + std::to_string(kJsonVersion) + ",\n  \"records\": ";
+  out += positions.empty() ? "[]\n}\n" : "[";
+  Sink sink(out, stream, positions.size() * 300);
   const ByteCodes& codes = JsonOfCp1251();
   std::int32_t row = 0;
   for (std::int32_t position : positions) {
     const core::DistroRecord& record = table.at(position);
-    char* to = Room(out, used, kMostPerRecord);
+    char* to = sink.room();
     if (row > 0) *to++ = ',';
     ++row;
     to = WriteNumber(WriteText(to, "\n    {\n      \"position\": "), numberRows ? row : position);
@@ -282,35 +311,69 @@ std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32
       to = codes.write(WriteText(to, "\": \""), TextOf(record, f));
       *to++ = '"';
     }
-    to = WriteText(to, "\n    }");
-    used = static_cast<std::size_t>(to - out.data());
+    sink.done(WriteText(to, "\n    }"));
   }
-  out.resize(used);
-  out.append("\n  ]\n}\n");
-  return out;
+  if (!positions.empty()) sink.done(WriteText(sink.room(), "\n  ]\n}\n"));
+  sink.finish();
 }
 
-std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
-                  const std::vector<std::int32_t>* order) {
-  std::string out;
+void WriteCsvOf(std::string& out, std::ostream* stream, const core::CatalogTable& table,
+                char delimiter, bool utf8, const std::vector<std::int32_t>* order) {
   AppendCsvRow(out, {std::begin(kFieldNames), std::end(kFieldNames)}, delimiter);
-  std::size_t used = out.size();
-  out.resize(used + static_cast<std::size_t>(table.count()) * 160 + kMostPerRecord);
+  Sink sink(out, stream, static_cast<std::size_t>(table.count()) * 160);
   const ByteCodes& codes = utf8 ? Utf8OfCp1251() : RawBytes();
   const std::array<bool, 256> special = CsvSpecials(delimiter);
   for (std::int32_t i = 1; i <= table.count(); ++i) {
     const std::int32_t position = order ? (*order)[static_cast<std::size_t>(i - 1)] : i;
     const core::DistroRecord& record = table.at(position);
-    char* to = Room(out, used, kMostPerRecord);
+    char* to = sink.room();
     for (int f = 0; f < core::kFieldCount; ++f) {
       if (f > 0) *to++ = delimiter;
       to = WriteCsvField(to, TextOf(record, f), special, codes);
     }
-    to = WriteText(to, "\r\n");
-    used = static_cast<std::size_t>(to - out.data());
+    sink.done(WriteText(to, "\r\n"));
   }
-  out.resize(used);
+  sink.finish();
+}
+
+}  // namespace
+
+std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions) {
+  std::string out;
+  WriteCsvOf(out, nullptr, table, positions);
   return out;
+}
+
+void PrintCsv(std::ostream& out, const core::CatalogTable& table,
+              const std::vector<std::int32_t>& positions) {
+  std::string block;
+  WriteCsvOf(block, &out, table, positions);
+}
+
+std::string JsonOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions,
+                   bool numberRows) {
+  std::string out;
+  WriteJsonOf(out, nullptr, table, positions, numberRows);
+  return out;
+}
+
+void PrintJson(std::ostream& out, const core::CatalogTable& table,
+               const std::vector<std::int32_t>& positions, bool numberRows) {
+  std::string block;
+  WriteJsonOf(block, &out, table, positions, numberRows);
+}
+
+std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
+                  const std::vector<std::int32_t>* order) {
+  std::string out;
+  WriteCsvOf(out, nullptr, table, delimiter, utf8, order);
+  return out;
+}
+
+void PrintCsv(std::ostream& out, const core::CatalogTable& table, char delimiter, bool utf8,
+              const std::vector<std::int32_t>* order) {
+  std::string block;
+  WriteCsvOf(block, &out, table, delimiter, utf8, order);
 }
 
 // Written straight into a block of UTF-8 lines: widths come from the lengths alone (one

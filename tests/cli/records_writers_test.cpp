@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -74,9 +75,19 @@ std::vector<RecordFields> EveryByte(std::vector<std::string>& keep) {
   return records;
 }
 
+// Enough long records to pass the 64 KiB block that standard output gets at a time.
+std::vector<RecordFields> MoreThanABlock(std::vector<std::string>& keep) {
+  std::vector<RecordFields> records;
+  for (int k = 0; k < 300; ++k) {
+    keep.push_back(std::string(250, static_cast<char>(0xC0 + k % 64)) + "\"\n");
+    records.push_back({.name = keep.back(), .year = "2005", .comment = keep.back()});
+  }
+  return records;
+}
+
 TEST(RecordsWritersTest, WriteTheBytesOfTheTreeAndTheRowWriter) {
   std::vector<std::string> keep;
-  keep.reserve(64);
+  keep.reserve(400);
   struct Case {
     const char* what;
     std::vector<RecordFields> records;
@@ -95,6 +106,7 @@ TEST(RecordsWritersTest, WriteTheBytesOfTheTreeAndTheRowWriter) {
        {}},
       {"the same record twice", {{.name = "dup"}, {.name = "dup"}}, {2, 2, 1}},
       {"every byte value", EveryByte(keep), {}},
+      {"more than a block", MoreThanABlock(keep), {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -103,9 +115,16 @@ TEST(RecordsWritersTest, WriteTheBytesOfTheTreeAndTheRowWriter) {
     std::vector<std::int32_t> positions = c.positions;
     if (positions.empty()) positions = AllPositions(table);
     for (bool numberRows : {false, true}) {
-      EXPECT_EQ(JsonOf(table, positions, numberRows), TreeJson(table, positions, numberRows));
+      const std::string json = TreeJson(table, positions, numberRows);
+      EXPECT_EQ(JsonOf(table, positions, numberRows), json);
+      std::ostringstream printed;
+      PrintJson(printed, table, positions, numberRows);
+      EXPECT_EQ(printed.str(), json);
     }
     EXPECT_EQ(CsvOf(table, positions), RowsCsv(table, positions, ',', true, true));
+    std::ostringstream printedCsv;
+    PrintCsv(printedCsv, table, positions);
+    EXPECT_EQ(printedCsv.str(), RowsCsv(table, positions, ',', true, true));
     const std::vector<std::int32_t> reversed(positions.rbegin(), positions.rend());
     for (char delimiter : {',', ';'}) {
       for (bool utf8 : {true, false}) {
@@ -114,8 +133,11 @@ TEST(RecordsWritersTest, WriteTheBytesOfTheTreeAndTheRowWriter) {
                     RowsCsv(table, positions, delimiter, utf8, false));
         }
         if (static_cast<std::int32_t>(reversed.size()) == table.count()) {
-          EXPECT_EQ(CsvOf(table, delimiter, utf8, &reversed),
-                    RowsCsv(table, reversed, delimiter, utf8, false));
+          const std::string csv = RowsCsv(table, reversed, delimiter, utf8, false);
+          EXPECT_EQ(CsvOf(table, delimiter, utf8, &reversed), csv);
+          std::ostringstream printed;
+          PrintCsv(printed, table, delimiter, utf8, &reversed);
+          EXPECT_EQ(printed.str(), csv);
         }
       }
     }
