@@ -1,7 +1,8 @@
 #include "cli/Describe.h"
 
-#include <openssl/evp.h>
+#include <nettle/sha2.h>
 
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -61,21 +62,20 @@ DescribedTexts RecordTextsOf(const describe::Description& d) {
 std::string Sha256Of(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw CliError("cannot open " + Utf8Path(file));
-  std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
-                                                                  EVP_MD_CTX_free);
-  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
-    throw CliError("SHA-256 is not available");
-  }
+  sha256_ctx context;
+  sha256_init(&context);
   std::vector<char> buffer(1 << 20);
   while (in) {
     in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    if (in.gcount() > 0)
-      EVP_DigestUpdate(context.get(), buffer.data(), static_cast<std::size_t>(in.gcount()));
+    if (in.gcount() > 0) {
+      sha256_update(&context, static_cast<std::size_t>(in.gcount()),
+                    reinterpret_cast<const std::uint8_t*>(buffer.data()));
+    }
   }
   if (in.bad()) throw CliError("cannot read " + Utf8Path(file));
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  EVP_DigestFinal_ex(context.get(), digest, &length);
+  std::uint8_t digest[SHA256_DIGEST_SIZE];
+  sha256_digest(&context, SHA256_DIGEST_SIZE, digest);
+  const unsigned int length = SHA256_DIGEST_SIZE;
   static constexpr char kHex[] = "0123456789abcdef";
   std::string hex;
   for (unsigned int i = 0; i < length; ++i) {

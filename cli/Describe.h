@@ -19,7 +19,7 @@ struct DescribedTexts {
 };
 DescribedTexts RecordTextsOf(const describe::Description& d);
 
-// Hex SHA-256 of the whole file (OpenSSL's libcrypto); throws CliError when unreadable.
+// Hex SHA-256 of the whole file (nettle); throws CliError when unreadable.
 std::string Sha256Of(const std::filesystem::path& file);
 
 }  // namespace kitrova::cli

@@ -29,8 +29,9 @@ int RunExport(const ExportOptions& o, std::ostream& out, std::ostream& err) {
   ReadCatalog(state, o.catalog);
   const bool utf8 = o.encoding == "utf-8";
   // The byte order mark tells spreadsheets that the file is UTF-8; a pipe gets none.
-  const char* bom = utf8 && o.file != "-" ? kUtf8Bom : "";
-  WriteOutput(o.file, bom + CsvOf(state.DistroTable, o.delimiter[0], utf8), out);
+  std::string csv = CsvOf(state.DistroTable, o.delimiter[0], utf8);
+  if (utf8 && o.file != "-") csv.insert(0, kUtf8Bom);  // within the room CsvOf left: no copy
+  WriteOutput(o.file, csv, out);
   err << "exported " << state.DistroTable.count() << " records to "
       << (o.file == "-" ? "standard output" : o.file) << '\n';
   return 0;

@@ -27,9 +27,9 @@ int RunList(const ListOptions& o, std::ostream& out) {
       core::SortedPositions(state.DistroTable, SortFields().at(o.sort));
   const core::CatalogTable& table = state.DistroTable;
   if (o.format == "csv") {
-    out << CsvOf(table, ',', true, &order);
+    PrintCsv(out, table, ',', true, &order);
   } else if (o.format == "json") {
-    out << JsonOf(table, order, true);
+    PrintJson(out, table, order, true);
   } else {
     PrintTable(out, table, order, TableWidth(out), true);
   }

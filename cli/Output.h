@@ -45,6 +45,14 @@ std::string CsvOf(const core::CatalogTable& table, char delimiter, bool utf8,
 // With `positions`, those records only, each after its position in a first column "Position".
 std::string CsvOf(const core::CatalogTable& table, const std::vector<std::int32_t>& positions);
 
+// The same bytes as CsvOf and JsonOf, passed to `out` a block at a time.
+void PrintCsv(std::ostream& out, const core::CatalogTable& table, char delimiter, bool utf8,
+              const std::vector<std::int32_t>* order = nullptr);
+void PrintCsv(std::ostream& out, const core::CatalogTable& table,
+              const std::vector<std::int32_t>& positions);
+void PrintJson(std::ostream& out, const core::CatalogTable& table,
+               const std::vector<std::int32_t>& positions, bool numberRows = false);
+
 // The records at `positions` as the versioned JSON document that import reads back. With
 // `numberRows` the position shown is the row's number 1, 2, ... (the positions are a sort's
 // order, and that is the position the sort gives).

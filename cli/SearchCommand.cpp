@@ -37,9 +37,9 @@ int RunSearch(const SearchOptions& o, std::ostream& out, std::ostream& err) {
   if (found.empty()) err << "nothing found\n";
   // An empty document still tells a script that the search ran.
   if (o.format == "csv") {
-    out << CsvOf(state.DistroTable, found);
+    PrintCsv(out, state.DistroTable, found);
   } else if (o.format == "json") {
-    out << JsonOf(state.DistroTable, found);
+    PrintJson(out, state.DistroTable, found);
   } else if (!found.empty()) {
     PrintTable(out, state.DistroTable, found, TableWidth(out));
   }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -59,6 +58,8 @@ class KeyBlock {
     if (prefixes_[i] != prefixes_[j]) return prefixes_[i] < prefixes_[j] ? -1 : 1;
     const std::size_t a = offsets_[i + 1] - offsets_[i];
     const std::size_t b = offsets_[j + 1] - offsets_[j];
+    // Short keys (years, licenses) lie whole in their prefixes: equal ones differ in length only.
+    if (a <= 8 && b <= 8) return a < b ? -1 : (a > b ? 1 : 0);
     const std::size_t n = std::min(a, b);
     const int c =
         n == 0 ? 0 : std::memcmp(bytes_.data() + offsets_[i], bytes_.data() + offsets_[j], n);
@@ -88,40 +89,47 @@ std::vector<std::uint32_t> RankKeys(const KeyBlock& keys, std::size_t n) {
 }
 
 // Replays the selection sort on indices. Step i picks the lowest position holding the
-// smallest key among positions i..n-1 and swaps it with i. A min segment tree over
-// positions, each leaf holding (rank, position) packed into one number, finds that pick
-// in O(log n). Returns arrangement[k] = original index of the record that ends at k.
+// smallest key among positions i..n-1 and swaps it with i. The steps go key by key: while
+// key r is placed, the record that leaves position i has a larger key, so the positions
+// holding r are picked in ascending order, read once when r's turn comes. Returns
+// arrangement[k] = original index of the record that ends at k.
 std::vector<std::uint32_t> ReplaySelection(const std::vector<std::uint32_t>& rank) {
   const std::size_t n = rank.size();
   std::vector<std::uint32_t> arrangement(n);
   std::iota(arrangement.begin(), arrangement.end(), 0u);
   if (n < 2) return arrangement;
 
-  constexpr std::uint64_t kRemoved = std::numeric_limits<std::uint64_t>::max();
-  auto leafValue = [&](std::size_t position) {
-    return (static_cast<std::uint64_t>(rank[arrangement[position]]) << 32) | position;
-  };
-  std::size_t size = 1;
-  while (size < n) size <<= 1;
-  std::vector<std::uint64_t> tree(2 * size, kRemoved);
-  for (std::size_t p = 0; p < n; ++p) tree[size + p] = leafValue(p);
-  for (std::size_t node = size - 1; node >= 1; --node) {
-    tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
+  // The records of each rank, by a counting sort.
+  const std::uint32_t ranks = *std::max_element(rank.begin(), rank.end()) + 1;
+  std::vector<std::uint32_t> start(ranks + 1, 0);
+  for (std::uint32_t r : rank) ++start[r + 1];
+  for (std::uint32_t r = 0; r < ranks; ++r) start[r + 1] += start[r];
+  std::vector<std::uint32_t> members(n);
+  {
+    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+    for (std::uint32_t e = 0; e < n; ++e) members[fill[rank[e]]++] = e;
   }
-  auto set = [&](std::size_t position, std::uint64_t value) {
-    std::size_t node = size + position;
-    tree[node] = value;
-    for (node >>= 1; node >= 1; node >>= 1) {
-      tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
-    }
-  };
+  // Keys all different: the order is simply the sorted one.
+  if (ranks == n) return members;
 
-  for (std::size_t i = 0; i + 1 < n; ++i) {
-    // Positions before i are already removed, so the root is the pick among i..n-1.
-    const std::size_t m = static_cast<std::size_t>(tree[1] & 0xFFFFFFFFu);
-    std::swap(arrangement[i], arrangement[m]);
-    set(i, kRemoved);
-    if (m != i) set(m, leafValue(m));
+  std::vector<std::uint32_t> where(arrangement);  // where[e]: the position of record e now
+  std::vector<std::uint32_t> picks;
+  std::uint32_t i = 0;
+  for (std::uint32_t r = 0; r < ranks; ++r) {
+    picks.clear();
+    for (std::uint32_t k = start[r]; k < start[r + 1]; ++k) picks.push_back(where[members[k]]);
+    std::sort(picks.begin(), picks.end());
+    for (std::uint32_t m : picks) {
+      if (m != i) {
+        const std::uint32_t leaving = arrangement[i];
+        const std::uint32_t coming = arrangement[m];
+        arrangement[i] = coming;
+        arrangement[m] = leaving;
+        where[coming] = i;
+        where[leaving] = m;
+      }
+      ++i;
+    }
   }
   return arrangement;
 }
