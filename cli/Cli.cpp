@@ -16,6 +16,15 @@
 
 namespace kitrova::cli {
 
+void AddWriterOptions(CLI::App& cmd, bool& backup, int& wait) {
+  cmd.add_flag("--backup", backup,
+               "Copy the catalog into Backup/ beside it first (backupY_M_D_h_m_s.krv)");
+  cmd.add_option("--wait", wait,
+                 "Seconds to wait while Kitrova or another kitrova-cli writes the catalog "
+                 "(default 0); then refused with exit status 2")
+      ->check(CLI::Range(0, 86400));
+}
+
 namespace {
 
 // Edits that turn `a` into `b`: one letter added, dropped or changed counts one.

@@ -24,4 +24,7 @@ Command AddCheckCommand(CLI::App& app);
 Command AddScanCommand(CLI::App& app);
 Command AddInfoCommand(CLI::App& app);
 
+// The options of the commands that write a catalog (import, scan): --backup and --wait.
+void AddWriterOptions(CLI::App& cmd, bool& backup, int& wait);
+
 }  // namespace kitrova::cli

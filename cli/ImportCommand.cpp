@@ -283,12 +283,7 @@ Command AddImportCommand(CLI::App& app) {
       ->option_text("auto|','|';'");
   cmd->add_flag("--dry-run", o->dryRun,
                 "Check everything, write nothing (the catalog is opened for reading only)");
-  cmd->add_flag("--backup", o->backup,
-                "Copy the catalog into Backup/ beside it first (backupY_M_D_h_m_s.krv)");
-  cmd->add_option("--wait", o->wait,
-                  "Seconds to wait while Kitrova or another kitrova-cli writes the catalog "
-                  "(default 0); then refused with exit status 2")
-      ->check(CLI::Range(0, 86400));
+  AddWriterOptions(*cmd, o->backup, o->wait);
   cmd->footer(
       "Examples:\n"
       "  kitrova-cli import base.krv more.csv --dry-run\n"

@@ -205,12 +205,7 @@ Command AddScanCommand(CLI::App& app) {
   cmd->add_flag("--skip-unreadable", o->skipUnreadable,
                 "Add what can be read when some folders cannot be (by default: an error, "
                 "nothing added)");
-  cmd->add_flag("--backup", o->backup,
-                "Copy the catalog into Backup/ beside it first (backupY_M_D_h_m_s.krv)");
-  cmd->add_option("--wait", o->wait,
-                  "Seconds to wait while Kitrova or another kitrova-cli writes the catalog "
-                  "(default 0); then refused with exit status 2")
-      ->check(CLI::Range(0, 86400));
+  AddWriterOptions(*cmd, o->backup, o->wait);
   cmd->footer(
       "Files reached through symbolic links are stored by their real path, once; folders "
       "behind links are not entered.\n"
