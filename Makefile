@@ -97,7 +97,7 @@ DEV_PACKAGES := $(shell grep -v '^\s*\#' packages-dev.txt | grep -v '^\s*$$')
 dev-deps: deps
 	@$(MAKE) --no-print-directory deps PACKAGES="$(DEV_PACKAGES)"
 
-test-sanitize: deps
+test-sanitize: dev-deps
 	cmake --preset sanitize -B $(SANITIZE_DIR)
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen \
