@@ -70,10 +70,12 @@ void DiscardPages(void* begin, std::size_t size) noexcept {
     std::memset(begin, 0, size);
     return;
   }
-  // Pages shared with bytes outside the range are zeroed by hand.
-  std::memset(begin, 0, first - start);
-  std::memset(reinterpret_cast<void*>(end), 0, start + size - end);
-  void* pages = reinterpret_cast<void*>(first);
+  // Pages shared with bytes outside the range are zeroed by hand. Addresses are reached from
+  // `begin` by offsets, so the pointers keep their origin.
+  char* const bytes = static_cast<char*>(begin);
+  std::memset(bytes, 0, first - start);
+  std::memset(bytes + (end - start), 0, start + size - end);
+  void* pages = bytes + (first - start);
   const std::size_t length = end - first;
 #ifdef _WIN32
   // Decommitting could leave pages that cannot be committed again; zeroing is always safe.
