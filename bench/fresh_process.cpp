@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Words.h"
 #include "core/CatalogFile.h"
 #include "core/CatalogState.h"
 #include "core/Sort.h"
@@ -110,35 +111,6 @@ Run Inside(const std::function<void()>& step) {
   return run;
 }
 
-std::string Word(std::mt19937& random) {
-  std::string word;
-  const int length = 4 + static_cast<int>(random() % 12);
-  for (int k = 0; k < length; ++k) {
-    word += random() % 2 ? static_cast<char>('a' + random() % 26)
-                         : static_cast<char>(0xE0 + random() % 32);
-  }
-  return word;
-}
-
-// A full catalog as the program saves it after an add: sorted by name.
-void WriteCatalog(const fs::path& folder, const fs::path& path, unsigned seed) {
-  auto state = std::make_unique<core::CatalogState>(folder);
-  std::mt19937 random(seed);
-  for (int k = 0; k < core::kCatalogCapacity; ++k) {
-    core::DistroRecord record{};
-    const std::string name = Word(random);
-    record.Name.assign(name);
-    record.Type.assign("\xD3\xF2\xE8\xEB\xE8\xF2\xFB");
-    record.License.assign(random() % 2 ? "Freeware" : "Shareware");
-    record.Year.assign(std::to_string(1995 + random() % 18));
-    record.Comment.assign(Word(random) + " " + Word(random));
-    record.Path.assign("C:\\Distr\\" + name + ".exe");
-    state->DistroTable.append(record);
-  }
-  core::SortByName(state->DistroTable);
-  core::SaveCatalog(*state, path);
-}
-
 // "key=value ..." from one line of the start-up probe.
 std::map<std::string, double> Figures(const std::string& line) {
   std::map<std::string, double> figures;
@@ -174,8 +146,8 @@ int Measure(int rounds) {
   fs::create_directories(folder);
   fs::copy(fs::path(KITROVA_ASSETS_DIR), folder, fs::copy_options::recursive);
   const fs::path base = folder / "base.krv";
-  WriteCatalog(folder, base, 1536);
-  WriteCatalog(folder, folder / "other.krv", 2048);
+  bench::WriteFullCatalog(folder, base, 1536);
+  bench::WriteFullCatalog(folder, folder / "other.krv", 2048);
   const std::string cli = KITROVA_CLI;
   const std::string probe = KITROVA_STARTUP_PROBE;
   const std::string csv = (folder / "out.csv").string();

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/Words.h"
 #include "core/CatalogFile.h"
 #include "core/Sort.h"
 
@@ -28,43 +29,14 @@ namespace {
 using namespace kitrova;
 namespace fs = std::filesystem;
 
-std::string Word(std::mt19937& random) {
-  std::string word;
-  const int length = 4 + static_cast<int>(random() % 12);
-  for (int k = 0; k < length; ++k) {
-    word += random() % 2 ? static_cast<char>('a' + random() % 26)
-                         : static_cast<char>(0xE0 + random() % 32);
-  }
-  return word;
-}
-
-// A catalog as the program saves it after an add: sorted by name.
-void WriteCatalog(const fs::path& folder, const fs::path& path, unsigned seed) {
-  auto state = std::make_unique<core::CatalogState>(folder);
-  std::mt19937 random(seed);
-  for (int k = 0; k < core::kCatalogCapacity; ++k) {
-    core::DistroRecord record{};
-    const std::string name = Word(random);
-    record.Name.assign(name);
-    record.Type.assign("\xD3\xF2\xE8\xEB\xE8\xF2\xFB");
-    record.License.assign(random() % 2 ? "Freeware" : "Shareware");
-    record.Year.assign(std::to_string(1995 + random() % 18));
-    record.Comment.assign(Word(random) + " " + Word(random));
-    record.Path.assign("C:\\Distr\\" + name + ".exe");
-    state->DistroTable.append(record);
-  }
-  core::SortByName(state->DistroTable);
-  core::SaveCatalog(*state, path);
-}
-
 struct StartupFolder {
   fs::path path = fs::temp_directory_path() /
                   ("kitrova-bench-startup-" + std::to_string(std::random_device{}()));
   StartupFolder() {
     fs::create_directories(path);
     fs::copy(fs::path(KITROVA_ASSETS_DIR), path, fs::copy_options::recursive);
-    WriteCatalog(path, path / "base.krv", 1536);
-    WriteCatalog(path, path / "other.krv", 2048);
+    bench::WriteFullCatalog(path, path / "base.krv", 1536);
+    bench::WriteFullCatalog(path, path / "other.krv", 2048);
   }
   ~StartupFolder() {
     std::error_code ignored;
